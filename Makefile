@@ -1,0 +1,42 @@
+# Tavuko: build, run, test, benchmark and fuzz. Every target installs what it needs first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+CORPUS     ?= $(or $(TMPDIR),/tmp)/tavuko-corpus
+SAMPLE     := resources/TAVUKO.TXT
+FUZZ_SECONDS ?= 60
+GEN        := $(firstword $(wildcard ../shared/bench/gen_corpus.py) $(wildcard shared/bench/gen_corpus.py))
+
+.PHONY: all deps build run test test-asan bench fuzz clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps
+
+build: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)
+
+run: build
+	@sh scripts/run-viewer $(BUILD) $(SAMPLE)
+
+test: build
+	cd $(BUILD) && xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVUKO_SANITIZE=ON -DTAVUKO_BENCH=OFF >/dev/null
+	@cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2
+
+bench: build
+	@sh scripts/bench $(BUILD) "$(CORPUS)" "$(GEN)"
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVUKO_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@sh scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

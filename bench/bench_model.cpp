@@ -1,0 +1,80 @@
+// Document-model budgets on the generated corpora (directory in $TAVUKO_CORPUS):
+// loading a file, and loading plus deriving the display lines in the pixel fit at 800 px.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <string>
+
+#include "bigview/BvLines.h"
+#include "bigview/ViewFont.h"
+
+namespace {
+
+std::string Corpus(const char* name)
+{
+    const char* dir = std::getenv("TAVUKO_CORPUS");
+    return std::string(dir ? dir : "/tmp/tavuko-corpus") + "/" + name;
+}
+
+const TViewFont& Font()
+{
+    static const TViewFont font(TViewFont::DefaultViewFont());
+    return font;
+}
+
+void BM_LoadFromFile(benchmark::State& state, const char* name)
+{
+    const std::string path = Corpus(name);
+    for (auto _ : state) {
+        TBvStrings store;
+        store.LoadFromFile(path);
+        benchmark::DoNotOptimize(store.Count());
+        state.counters["lines"] = store.Count();
+    }
+}
+
+void BM_LoadAndDerive(benchmark::State& state, const char* name)
+{
+    const std::string path = Corpus(name);
+    TViewFontMeasure measure(Font(), 800);
+    for (auto _ : state) {
+        TBvStrings store;
+        TBvLines lines(store, measure);
+        store.LoadFromFile(path);
+        lines.CalcBvLines(0);
+        benchmark::DoNotOptimize(lines.GetCount());
+        state.counters["display_lines"] = lines.GetCount();
+    }
+}
+
+void BM_DeriveOnly(benchmark::State& state, const char* name)
+{
+    const std::string path = Corpus(name);
+    TViewFontMeasure measure(Font(), 800);
+    TBvStrings store;
+    store.LoadFromFile(path);
+    TBvLines lines(store, measure);
+    for (auto _ : state) {
+        lines.CalcBvLines(0);
+        benchmark::DoNotOptimize(lines.GetCount());
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(BM_LoadFromFile, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadAndDerive, log_1g, "log_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadAndDerive, longline_50m, "longline_50m.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

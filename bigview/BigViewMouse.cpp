@@ -1,0 +1,293 @@
+// Pointing: pixels to display positions, the drag selection with its scrolling passes, the
+// word selection of a double click, the popup menu.
+#include <QCoreApplication>
+#include <QMenu>
+#include <QPointer>
+#include <algorithm>
+#include <vector>
+
+#include "bigview/Bigview.h"
+#include "platform/Cp932.h"
+
+namespace {
+
+// Calls visit(i, w) for i = 1 .. n in order, w being TabbedTextWidth of bytes 1 .. i, until
+// visit answers true; returns that i, or 0 when it never did.
+//
+// The widths come from PrefixWidths over pieces of the text, so the whole walk is linear and
+// its memory bounded by the piece size, however long the line. That gives the very widths of
+// measuring each prefix from the line's start because a piece never holds a tab (a tab's
+// advance depends on the x it starts at; it is added here by the font's own tab rule) and never
+// starts inside a two-byte character (it is cut only after a byte that is no lead byte, or
+// after the trail of one), and the advance of every other character does not depend on x.
+template <class Visit>
+int WalkPrefixWidths(const TViewFont& font, const char* s, int n, int tabDistance, Visit&& visit)
+{
+    constexpr int kPiece = 4096;
+    std::vector<int64_t> widths;
+    int64_t x = 0;
+    int pos = 0;
+    while (pos < n) {
+        if (s[pos] == '\t') {
+            x += tabDistance > 0 ? (x / tabDistance + 1) * tabDistance - x : font.CharWidth();
+            ++pos;
+            if (visit(pos, x)) return pos;
+            continue;
+        }
+        int end = pos;
+        bool afterLead = false;
+        while (end < n && s[end] != '\t') {
+            if (!afterLead && end - pos >= kPiece) break;
+            afterLead = !afterLead && cp932::IsLeadByte(uint8_t(s[end]));
+            ++end;
+        }
+        font.PrefixWidths(s + pos, size_t(end - pos), tabDistance, widths);
+        for (int k = 0; k < end - pos; ++k)
+            if (visit(pos + k + 1, x + widths[size_t(k)])) return pos + k + 1;
+        x += widths[size_t(end - pos - 1)];
+        pos = end;
+    }
+    return 0;
+}
+
+// The hit-test shared by LocateOf and ByteLocateOf; byteExact makes every byte a candidate.
+TPoint Locate(const TBigView& v, int px, int py, bool byteExact)
+{
+    const int count = v.GetCount();
+    if (count <= 0) return {0, 0};
+    int side = 0;
+    int64_t y = py;
+    if (y > v.MapHeight()) y = v.MapHeight();
+    if (y < 0) {
+        y = 0;
+        side = -1;
+    }
+    int64_t e = int64_t(px) + int64_t(v.CharWidth()) * v.ScHPos() - TBigView::LeftMargin;
+    if (e > v.MapWidth()) e = v.MapWidth();
+    if (e < 0) e = 0;
+    int64_t row = y / std::max(1, v.LineHeight()) + v.ViewLineStart();
+    if (row >= count) {
+        row = count - 1;
+        side = 1;
+    }
+    if (row < 0) return {0, 0};
+
+    const TBvText line = v.Get(int(row));
+    const int len = int(line.size());
+    int x;
+    if (side == 1) {
+        x = len + 1;
+    } else if (side == -1) {
+        x = 1;
+    } else {
+        // A byte after a lead byte is never a candidate: the column of a two-byte character is
+        // its lead byte's.
+        bool skip = false;
+        const int tabDistance = v.CharWidth() * v.ViewTabStop();
+        x = WalkPrefixWidths(v.ViewFont(), line.data(), len, tabDistance, [&](int i, int64_t w) {
+            if (byteExact) return w >= e;
+            if (skip) {
+                skip = false;
+                return false;
+            }
+            if (w >= e) return true;
+            skip = cp932::IsLeadByte(line[size_t(i) - 1]);
+            return false;
+        });
+        if (x == 0) x = len + 1;
+    }
+    return {x, int(row)};
+}
+
+bool IsWordByte(uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Whether byte q (1-based) of s is the trail of a two-byte character, as IsStrLeadBytePos
+// would answer 2: the byte after a lead starts afresh, so q is a trail exactly when an odd
+// number of lead-range bytes runs directly before it. Costs the length of that run only.
+bool IsTrail(const TBvText& s, int q)
+{
+    int run = 0;
+    for (int i = q - 1; i >= 1 && cp932::IsLeadByte(s[size_t(i) - 1]); --i) ++run;
+    return run % 2 == 1;
+}
+
+}  // namespace
+
+TPoint TBigView::LocateOf(int x, int y) const { return Locate(*this, x, y, false); }
+
+TPoint TBigView::ByteLocateOf(int x, int y) const { return Locate(*this, x, y, true); }
+
+bool TBigView::SetViewPos(const TPoint& p)
+{
+    if (p.Y < 0 || p.Y >= GetCount()) return false;  // not a display line: nothing to show
+    const bool wasLocked = mapLock_;
+    mapLock_ = true;
+    bool changed = false;
+    const int clipLeft = 0;  // the view draws its whole client area
+    const int64_t left = clipLeft + int64_t(charWidth_) * ScHPos();
+    const int width = ClientWidth();
+    const TBvText line = Get(p.Y);
+    const size_t n = p.X > 1 ? std::min(line.size(), size_t(p.X - 1)) : 0;
+    const int64_t w = TabbedTextWidth(line.data(), n);
+    auto toColumn = [](int64_t c) { return int(std::clamp<int64_t>(c, INT32_MIN, INT32_MAX)); };
+    if (p.Y < viewLineStart_) {
+        SetViewLineStart(p.Y);
+        changed = true;
+    }
+    if (p.Y > viewLineEnd_) {
+        SetViewLineEnd(p.Y);
+        changed = true;
+    }
+    if (w < left) {
+        SetScHPos(toColumn(w / charWidth_ - clipLeft));
+        changed = true;
+    }
+    if (w > left + width) {
+        SetScHPos(toColumn((w - width) / charWidth_ - clipLeft));
+        SetScHPos(ScHPos() + 1);
+        changed = true;
+    }
+    mapLock_ = wasLocked;
+    if (changed) MapUpdate();
+    return changed;
+}
+
+void TBigView::SelOfDblClk(int x, int y)
+{
+    TPoint s = ByteLocateOf(x, y);
+    TPoint e = s;
+    if (!select_ || GetCount() <= 0 || s.X <= 0) return;
+    const TBvText line = Get(s.Y);
+    const int len = int(line.size());
+    const int k = IsStrLeadBytePos(line, s.X);
+    if (k == 1) {
+        e.X = s.X + 2;
+    } else if (k == 2) {
+        s.X -= 1;
+        e.X = s.X + 2;
+    } else if (s.X <= len && IsWordByte(line[size_t(s.X) - 1])) {
+        // Leftwards a word byte may be the trail of a two-byte character; rightwards it cannot,
+        // since the walk only passes bytes that are no lead bytes.
+        while (s.X > 1 && IsWordByte(line[size_t(s.X) - 2]) && !IsTrail(line, s.X - 1)) --s.X;
+        while (e.X < len && IsWordByte(line[size_t(e.X)])) ++e.X;
+        e.X += 1;
+    } else {
+        e.X = s.X + 1;
+    }
+    SetSelStart(s);
+    SetSelEnd(e);
+    MapUpdateShown();
+}
+
+void TBigView::MapUpdateShown()
+{
+    MapUpdate();
+    shownSelStart_ = selStart_;
+    shownSelEnd_ = selEnd_;
+    shownSelKnown_ = !mapLock_;
+}
+
+// Inverting twice restores a pixel, so inverting the span between the old and the new end turns
+// the map's old selection into the new one, exactly as a redraw would show it: a drag pass then
+// costs the rows it changes, not the whole map.
+void TBigView::MoveSelEnd(const TPoint& p)
+{
+    const TPoint oldEnd = selEnd_;
+    const bool known = shownSelKnown_ && shownSelStart_ == selStart_ && shownSelEnd_ == selEnd_ && !mapLock_;
+    SetSelEnd(p);
+    if (!known) {
+        MapUpdateShown();
+        return;
+    }
+    if (selEnd_ != oldEnd) {
+        MapSelRev(oldEnd, selEnd_);
+        Present();
+    }
+    shownSelEnd_ = selEnd_;
+}
+
+void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
+{
+    if (button == Qt::LeftButton) {
+        if (clickKind_ == 1) {
+            selDragging_ = select_;
+            SetSelStart(LocateOf(x, y));
+            SetSelEnd(selStart_);
+            MapUpdateShown();
+        } else if (select_) {
+            SelOfDblClk(x, y);
+        }
+    } else if (button == Qt::RightButton) {
+        if (popupMenu_) popupMenu_->popup(mapToGlobal(ClientRect().topLeft() + QPoint(x, y)));
+    }
+    clickKind_ = 1;
+}
+
+void TBigView::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
+{
+    if (selDragging_) {
+        selDragging_ = false;
+        const TPoint p = LocateOf(x, y);
+        if (p.X == 0) return;
+        MoveSelEnd(p);
+    }
+    setFocus(Qt::MouseFocusReason);
+}
+
+void TBigView::MouseMove(Qt::KeyboardModifiers, int x, int y)
+{
+    if (!selDragging_) return;
+    dragX_ = x;
+    dragY_ = y;
+    CMDoMouseMove();
+}
+
+void TBigView::Click()
+{
+    setFocus(Qt::MouseFocusReason);
+    clickKind_ = 1;
+}
+
+void TBigView::DblClick() { clickKind_ = 2; }
+
+// The passes of a drag: each scrolls at most one line (and one horizontal step) while the
+// pointer is outside, pulls SelEnd along, and lets pending events in, so that a release, a key
+// release or a new pointer position ends or steers the drag. The moves that arrive during a
+// pass only leave their position in DragX and DragY for the next pass.
+void TBigView::CMDoMouseMove()
+{
+    if (inDragLoop_) return;
+    inDragLoop_ = true;
+    QPointer<TBigView> alive(this);
+    while (selDragging_) {
+        bool scrolled = false;
+        if (dragY_ < 0) {
+            SetViewLineStart(viewLineStart_ - 1);  // also at the first line: the passes go on
+            scrolled = true;
+        }
+        if (dragY_ > ClientHeight() && viewLineEnd_ < GetCount() - 1) {
+            SetViewLineStart(viewLineStart_ + 1);
+            scrolled = true;
+        }
+        if (dragX_ < 0) {
+            DoHScroll(SB_LINEUP, ScHPos(), 200);
+            scrolled = true;
+        }
+        if (dragX_ > ClientWidth()) {
+            DoHScroll(SB_LINEDOWN, ScHPos(), 200);
+            scrolled = true;
+        }
+        const TPoint p = LocateOf(dragX_, dragY_);
+        if (p.X == 0) break;
+        MoveSelEnd(p);
+        if (!scrolled) break;
+        QCoreApplication::processEvents();
+        if (!alive) return;  // the view went away while events ran
+    }
+    inDragLoop_ = false;
+}
+
+bool TBigView::CMWantSpecialKey(int vk) const { return vk >= 0x25 && vk <= 0x28; }

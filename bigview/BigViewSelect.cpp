@@ -1,0 +1,142 @@
+// The selection setters and the caret.
+#include "bigview/Bigview.h"
+
+TPoint TBigView::Normalise(TPoint p) const
+{
+    if (p.Y >= GetCount()) p.Y = GetCount() - 1;
+    if (p.Y < 0) return {0, 0};
+    const int len = int(Get(p.Y).size());
+    if (p.X > len + 1) p.X = len + 1;
+    if (p.X < 0) p.X = 0;
+    return p;
+}
+
+void TBigView::SetSelStart(const TPoint& p) { selStart_ = Normalise(p); }
+
+void TBigView::SetSelEnd(const TPoint& p)
+{
+    selEnd_ = Normalise(p);
+    SetCaretPosition(selEnd_);
+}
+
+void TBigView::SetCaretPosition(const TPoint& p)
+{
+    caretPos_ = Normalise(p);
+    const int x = caretPos_.X < 1 ? 1 : caretPos_.X;
+    const int y = (caretPos_.Y - viewLineStart_) * lineHeight_;
+    int64_t w = 0;
+    if (caretPos_.Y >= 0 && caretPos_.Y < GetCount()) {
+        const TBvText line = Get(caretPos_.Y);
+        w = TabbedTextWidth(line.data(), std::min(line.size(), size_t(x - 1)));
+    }
+    const int64_t px = w + LeftMargin - int64_t(charWidth_) * ScHPos();
+    caretObj_.SetPos(int(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(px, INT32_MAX / 2))), y);
+    if (caretObj_.Visible()) update();
+}
+
+void TBigView::SetCaret(bool on)
+{
+    caret_ = on;
+    if (on) {
+        for (int i = 0; i < 101; ++i)
+            if (caretObj_.Show()) break;
+    } else if (!caretObj_.Hide()) {
+        caretObj_.Show();
+    }
+    update();
+}
+
+// ---- Qt pointer events, in the order the handlers rely on ----
+// A press: MouseDown. A release inside the client area: Click, then MouseUp. The second press
+// of a double click arrives as its own event: DblClick, then MouseDown (which sees ClickKind 2).
+// Presses on the frame move or size the control by hand.
+
+#include <QMouseEvent>
+
+namespace {
+
+QPoint ClientPos(const TBigView* v, const QPointF& widgetPos)
+{
+    return widgetPos.toPoint() - v->ClientRect().topLeft();
+}
+
+}  // namespace
+
+void TBigView::mousePressEvent(QMouseEvent* e)
+{
+    const int ht = WMNCHitTest(e->position().toPoint());
+    if (ht != HTCLIENT) {
+        // The frame: focus first, then the move or the resize starts.
+        setFocus(Qt::MouseFocusReason);
+        if (e->button() == Qt::LeftButton && ht != HTNOWHERE) {
+            frameDrag_ = ht;
+            frameDragStart_ = e->globalPosition().toPoint();
+            frameDragGeometry_ = geometry();
+        }
+        return;
+    }
+    const QPoint c = ClientPos(this, e->position());
+    MouseDown(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+void TBigView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (WMNCHitTest(e->position().toPoint()) != HTCLIENT) return;
+    if (e->button() == Qt::LeftButton) DblClick();
+    const QPoint c = ClientPos(this, e->position());
+    MouseDown(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+void TBigView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (frameDrag_ != HTNOWHERE) {
+        frameDrag_ = HTNOWHERE;
+        return;
+    }
+    const QPoint c = ClientPos(this, e->position());
+    if (e->button() == Qt::LeftButton && QRect(0, 0, ClientWidth(), ClientHeight()).contains(c)) Click();
+    MouseUp(e->button(), e->modifiers(), c.x(), c.y());
+}
+
+void TBigView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (frameDrag_ != HTNOWHERE) {
+        const QPoint d = e->globalPosition().toPoint() - frameDragStart_;
+        QRect g = frameDragGeometry_;
+        QSize minT, maxT;
+        WMGetMinMaxInfo(minT, maxT);
+        switch (frameDrag_) {
+        case HTCAPTION: g.translate(d); break;
+        case HTLEFT: g.setLeft(g.left() + d.x()); break;
+        case HTRIGHT: g.setRight(g.right() + d.x()); break;
+        case HTTOP: g.setTop(g.top() + d.y()); break;
+        case HTBOTTOM: g.setBottom(g.bottom() + d.y()); break;
+        case HTTOPLEFT: g.setTopLeft(g.topLeft() + d); break;
+        case HTTOPRIGHT: g.setTopRight(g.topRight() + d); break;
+        case HTBOTTOMLEFT: g.setBottomLeft(g.bottomLeft() + d); break;
+        case HTBOTTOMRIGHT: g.setBottomRight(g.bottomRight() + d); break;
+        default: break;
+        }
+        if (g.width() < minT.width() || g.height() < minT.height() || g.width() > maxT.width() || g.height() > maxT.height())
+            return;
+        setGeometry(g);
+        return;
+    }
+    const QPoint c = ClientPos(this, e->position());
+    MouseMove(e->modifiers(), c.x(), c.y());
+}
+
+bool TBigView::event(QEvent* e)
+{
+    // The plain arrow keys belong to the view's key handlers, not to focus navigation or a
+    // shortcut; with a modifier they stay free for the menus.
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto* k = static_cast<QKeyEvent*>(e);
+        const int vk = k->key() >= Qt::Key_Left && k->key() <= Qt::Key_Down ? 0x25 + (k->key() - Qt::Key_Left) : 0;
+        if ((k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && CMWantSpecialKey(vk)) {
+            e->accept();
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}

@@ -1,0 +1,393 @@
+#pragma once
+// TBigView: the text-view control. It owns the line store and the display lines, renders the
+// rows on view into an off-screen screen map and copies the map to the window, keeps the top
+// line and scroll positions, and lets the user select and copy text.
+#include <QImage>
+#include <QMenu>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bigview/BvLines.h"
+#include "bigview/BvStrings.h"
+#include "bigview/BvText.h"
+#include "bigview/BvTypes.h"
+#include "bigview/ViewFont.h"
+
+class QIODevice;
+class QScrollBar;
+class QTimer;
+
+// Frame and behaviour styles, member n in bit n.
+enum TBvStyles : uint8_t { bvCaption, bvVResize, bvHResize, bvMove, bvClientLow, bvDblFrame };
+using TBvStyle = uint8_t;
+constexpr TBvStyle BvSet(std::initializer_list<TBvStyles> members)
+{
+    TBvStyle s = 0;
+    for (TBvStyles m : members) s = TBvStyle(s | (1u << m));
+    return s;
+}
+constexpr bool BvHas(TBvStyle s, TBvStyles m) { return (s >> m) & 1u; }
+
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// The nine scroll-bar request codes.
+enum TScrollCode : int {
+    SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8
+};
+
+// Non-client hit-test codes.
+enum : int {
+    HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13,
+    HTTOPRIGHT = 14, HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17
+};
+
+// Colours as 0x00BBGGRR values.
+using TColor = uint32_t;
+constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clAqua = 0xFFFF00;
+TColor clWindow();
+QColor ToQColor(TColor c);
+TColor FromQColor(const QColor& c);
+
+// The caret with the hide-count rules of the desktop it was made for: created hidden, shown
+// when every hide has been balanced by a show.
+class TBvCaret {
+public:
+    bool Exists() const { return exists_; }
+    void Create(int w, int h);
+    void Destroy();
+    bool Show();
+    bool Hide();
+    void SetPos(int x, int y) { pos_ = {x, y}; }
+    QPoint Pos() const { return pos_; }
+    QSize Size() const { return size_; }
+    bool Visible() const { return exists_ && hideCount_ == 0; }
+
+private:
+    bool exists_ = false;
+    int hideCount_ = 1;
+    QPoint pos_;
+    QSize size_;
+};
+
+class TBigView : public QWidget, private TBvMeasure {
+    Q_OBJECT
+public:
+    static constexpr int LeftMargin = 4;
+
+    explicit TBigView(QWidget* owner = nullptr);
+    ~TBigView() override;
+
+    // The millisecond tick, truncated to 32 bits; tests replace it.
+    static std::function<uint32_t()> TickSource;
+    static uint32_t GetTickCount();
+
+    // --- document model (display lines) ---
+    virtual TBvText Get(int index) const { return lines_.Get(index); }
+    const TBvText& GetOrg(int index) const { return lines_.GetOrg(index); }
+    int GetCount() const { return lines_.GetCount(); }
+    int GetCountOrg() const { return lines_.GetCountOrg(); }
+    bool CrCheck(int index) const { return lines_.CrCheck(index); }
+    const TBvInfo& Info(int index) const { return lines_.Info(index); }
+    void CalcBvLines(int fromOrg) { lines_.CalcBvLines(fromOrg); }
+    int64_t TabbedTextWidth(const TBvText& s) const { return lines_.TabbedTextWidth(s); }
+    int64_t TabbedTextWidth(const char* s, size_t n) const { return lines_.TabbedTextWidth(s, n); }
+    static int IsStrLeadBytePos(const TBvText& s, int pos) { return TBvLines::IsStrLeadBytePos(s, pos); }
+    int ConvertIndexFromOrg(int org) const { return lines_.ConvertIndexFromOrg(org); }
+    int ConvertIndexToOrg(int index) const { return lines_.ConvertIndexToOrg(index); }
+    TPoint ConvertLocateFromOrg(TPoint p) const { return lines_.ConvertLocateFromOrg(p); }
+    TPoint ConvertLocateToOrg(TPoint p) const { return lines_.ConvertLocateToOrg(p); }
+    int GetCapacity() const { return lines_.GetCapacity(); }
+    void SetCapacity(int n) { lines_.SetCapacity(n); }
+    TBvStrings& Lines() { return store_; }
+    const TBvLines& DisplayLines() const { return lines_; }
+
+    // --- content operations ---
+    virtual void Put(int index, const TBvText& s);
+    virtual int Add(const TBvText& s);
+    virtual void AddStrings(const std::vector<TBvText>& source);
+    virtual void LinesAssign(const std::vector<TBvText>& source);
+    virtual void Clear();
+    virtual void CopyTo(std::vector<TBvText>& dest) const;
+    virtual void Delete(int index);
+    virtual void Exchange(int index1, int index2);
+    virtual int IndexOf(const TBvText& s) const;
+    virtual void Insert(int index, const TBvText& s);
+    virtual void LoadFromFile(const std::string& name);
+    virtual void LoadFromStream(QIODevice& stream);
+    virtual void SaveToFile(const std::string& name) const;
+    virtual void SaveToStream(QIODevice& stream) const;
+    void PutOrg(int index, const TBvText& s);
+    void SetTextBuf(const char* buffer);
+
+    // --- properties ---
+    TBvStyle BvStyle() const { return bvStyle_; }
+    void SetBvStyle(TBvStyle v);
+    std::string GetCaption() const { return caption_; }
+    void SetCaption(const std::string& text);
+    bool Caret() const { return caret_; }
+    void SetCaret(bool on);
+    TColor Color() const { return color_; }
+    void SetColor(TColor c);
+    TColor FontColor() const { return fontColor_; }
+    void SetFontColor(TColor c) { fontColor_ = c; }
+    TColor CRColor() const { return crColor_; }
+    void SetCRColor(TColor c) { crColor_ = c; }
+    bool CRMark() const { return crMark_; }
+    void SetCRMark(bool b) { crMark_ = b; }
+    int MaxChar() const { return lines_.MaxChar(); }
+    void SetMaxChar(int n);
+    int PCanLimit() const { return pCanLimit_; }
+    void SetPCanLimit(int n) { pCanLimit_ = n < 0 ? 0 : n; }
+    bool ScOver() const { return scOver_; }
+    void SetScOver(bool b);
+    TScrollStyle ScrollBar() const { return scrollBar_; }
+    void SetScrollBar(TScrollStyle v);
+    int ScrollSense() const { return scrollSense_; }
+    void SetScrollSense(int n)
+    {
+        if (n >= 1 && n <= 10) scrollSense_ = n;
+    }
+    bool Select() const { return select_; }
+    void SetSelect(bool b) { select_ = b; }
+    int ViewTabStop() const { return lines_.ViewTabStop(); }
+    void SetViewTabStop(int n);
+    int WrapByte() const { return lines_.WrapByte(); }
+    void SetWrapByte(int n);
+    bool WordWrap() const { return lines_.WordWrap(); }
+    void SetWordWrap(bool b);
+    void SetViewFont(const QFont& font);
+    const TViewFont& ViewFont() const { return *font_; }
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
+    // --- events; each is called only when assigned ---
+    std::function<void(TBigView*, TBvStyle&)> OnBvStyleChanging;
+    std::function<void(TBigView*)> OnBvStyleChanged;
+    std::function<void(TBigView*, int&)> OnViewLineChanging;
+    std::function<void(TBigView*)> OnViewLineChanged;
+
+    // --- public state ---
+    int ViewLineStart() const { return viewLineStart_; }
+    int ViewLineEnd() const { return viewLineEnd_; }
+    int ViewLines() const { return viewLines_; }
+    int LineHeight() const { return lineHeight_; }
+    int CharWidth() const override { return charWidth_; }
+    int ScVPos() const { return scVPos_[0]; }
+    int ScHPos() const { return scHPos_[0]; }
+    int ScrollStep() const { return scrollStep_; }
+    TPoint SelStart() const { return selStart_; }
+    TPoint SelEnd() const { return selEnd_; }
+    TPoint CaretPos() const { return caretPos_; }
+    bool SelDragging() const { return selDragging_; }
+    bool MapLock() const { return mapLock_; }
+    int PaintCount() const { return paintCount_; }
+    int ClickKind() const { return clickKind_; }
+    // The client area inside frame, caption and scroll bars, in widget coordinates.
+    QRect ClientRect() const;
+    int ClientWidth() const override;
+    int ClientHeight() const;
+    QScrollBar* VScrollBar() const { return vBar_; }
+    QScrollBar* HScrollBar() const { return hBar_; }
+    const TBvCaret& CaretObject() const { return caretObj_; }
+
+    // --- metrics and ranges ---
+    void CalcFontSize();
+    bool CalcMapWidth(int start, int count);
+    void CalcScrollRange();
+
+    // --- screen map ---
+    void MapResize();
+    void MapClear();
+    void MapUpdate();
+    void MapScrollDown(int n);
+    void MapScrollUp(int n);
+    void MapSelRev(const TPoint& a, const TPoint& b);
+    void MapSelRevScroll(int line);
+    // The map's pixels and where they sit: map x of the image's column 0 (non-zero only when the
+    // map is wider than a bitmap may be and only a window of it around the view is kept).
+    const QImage& MapImage() const { return map_; }
+    int64_t MapOrigin() const { return mapOrigin_; }
+    int64_t MapWidth() const { return (int64_t(MaxChar()) + 1) * charWidth_; }
+    int MapHeight() const { return viewLines_ * lineHeight_; }
+    // Rows rendered since construction, for tests of what a scroll redraws.
+    long long RowsRendered() const { return rowsRendered_; }
+    long long PaintCalls() const { return paintCalls_; }
+    // Paints the whole control into an image, exactly as on screen.
+    QImage Grab();
+
+    // --- scrolling ---
+    void SetViewLineStart(int line);
+    void SetViewLineEnd(int line);
+    void SetScVPos(int pos);
+    void SetScHPos(int column);
+    void DoVScroll(int code, int pos, uint32_t interval);
+    void DoHScroll(int code, int pos, uint32_t interval);
+    void ScrollSuccession(uint32_t interval);
+    // Scroll-bar messages; trackPos is the bar's 32-bit thumb track position.
+    void WMVScroll(int code, int trackPos);
+    void WMHScroll(int code, int trackPos);
+    int VRangeMax() const { return vRangeMax_; }
+    int HRangeMax() const { return hRangeMax_; }
+
+    // --- selection and caret ---
+    TPoint Normalise(TPoint p) const;
+    void SetSelStart(const TPoint& p);
+    void SetSelEnd(const TPoint& p);
+    void SetCaretPosition(const TPoint& p);
+    TPoint LocateOf(int x, int y) const;
+    TPoint ByteLocateOf(int x, int y) const;
+    bool SetViewPos(const TPoint& p);
+    void SelOfDblClk(int x, int y);
+
+    // --- copying the selection ---
+    // Writes the selection's bytes and a NUL into buf (when not null) and returns the count
+    // written; without a buffer, the size bound (which may exceed the count by 2). -1 when
+    // nothing is selected. 64-bit: a selection may be larger than 2 GiB.
+    int64_t CopyToSelBuf(char* buf) const;
+    void CopyToClipboard();
+
+    // --- pointing: the keys the view keeps from focus navigation ---
+    // True for the virtual-key codes of the arrow keys (0x25..0x28).
+    bool CMWantSpecialKey(int vk) const;
+
+    // --- frame ---
+    int WMNCHitTest(QPoint widgetPos) const;
+    void WMGetMinMaxInfo(QSize& minTrack, QSize& maxTrack) const;
+
+signals:
+    void viewLineChanged();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    bool event(QEvent* e) override;
+
+    virtual void Paint(const QRect& clip);
+    // Mouse handlers in client coordinates.
+    virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    virtual void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+    virtual void Click();
+    virtual void DblClick();
+    void CMDoMouseMove();
+
+private:
+    friend class TBigViewTestAccess;
+    // TBvMeasure for the document model: the view font at the client width.
+    int64_t TabbedTextWidth(const char* s, size_t n, int tabDistance) const override
+    {
+        return font_->TabbedTextWidth(s, n, tabDistance);
+    }
+    int UniformByteWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
+    void WMSize();
+    void WMMove();
+    void WMSetFont();
+    void WMSetFocus();
+    void WMKillFocus();
+    void WMKeyUp();
+    void RecreateWindow();
+    void ApplyFollowUp(TBvFollowUp f);
+    void MoveBar(QScrollBar* bar, int pos);
+    void Present();
+    void DrawRow(QPainter& p, int line, int y);
+    void InvertRect(int64_t left, int top, int64_t right, int bottom);
+    void ScrollMapPixels(int d, bool up);
+    bool MapCovers(int64_t left, int64_t right) const;
+    void PlaceMapWindow();
+    void ResizeMap();
+    void LayoutScrollBars();
+    QRect FrameRect() const;  // inside the sizing border and the double frame
+    int CaptionHeight() const;
+    int BorderWidth() const;
+    int EdgeWidth() const;
+    void DrawFrame(QPainter& p);
+    void Widen(int start, int count);
+    void DropSelection();
+    void FillView();
+
+    // Document model.
+    TBvStrings store_;
+    std::unique_ptr<TViewFont> font_;
+    TBvLines lines_;
+
+    // Fields, in the order of the control's description.
+    TBvStyle bvStyle_ = BvSet({bvClientLow});
+    std::string caption_;
+    bool caret_ = false;
+    TPoint caretPos_;
+    TColor crColor_ = clAqua;
+    bool crMark_ = false;
+    QImage map_;
+    int64_t mapOrigin_ = 0;
+    TColor mapBrush_ = 0;  // the map canvas's brush colour
+    int lineHeight_ = 14;
+    int charWidth_ = 6;
+    int viewLineStart_ = 0;
+    int viewLineEnd_ = 0;
+    int viewLines_ = 0;
+    bool scOver_ = false;
+    std::array<int, 3> scVPos_{};  // position, previous, the one before
+    std::array<int, 3> scHPos_{};
+    int scrollSense_ = 1;
+    int scrollStep_ = 1;
+    int successionCount_ = 0;
+    uint32_t lastScrollTick_ = 0;
+    TScrollStyle scrollBar_ = ssNone;
+    int paintCount_ = 0;
+    int pCanLimit_ = 0;
+    TPoint selStart_;
+    TPoint selEnd_;
+    bool selDragging_ = false;
+    bool select_ = true;
+    int clickKind_ = 1;
+    int dragX_ = 0;
+    int dragY_ = 0;
+    bool mapLock_ = false;
+    TColor color_;
+    TColor fontColor_ = clBlack;
+
+    int vRangeMax_ = 1;  // the scroll bars' ranges, kept here so that they hold without a bar
+    int hRangeMax_ = 0;
+    bool inPaint_ = false;
+    bool presentSuppressed_ = false;
+    long long paintCalls_ = 0;
+
+    TBvCaret caretObj_;
+    QTimer* caretTimer_ = nullptr;
+    bool caretBlinkOn_ = true;
+    QScrollBar* vBar_ = nullptr;
+    QScrollBar* hBar_ = nullptr;
+    QPointer<QMenu> popupMenu_;
+    long long rowsRendered_ = 0;
+    bool inDragLoop_ = false;
+    // Moving and sizing by the frame.
+    int frameDrag_ = HTNOWHERE;
+    QPoint frameDragStart_;
+    QRect frameDragGeometry_;
+
+    // --- pointing (BigViewMouse.cpp) ---
+    // Moves SelEnd to p and brings the map up to date: when the map is known to show the
+    // selection as it was, only the difference is inverted, else the map is redrawn.
+    void MoveSelEnd(const TPoint& p);
+    // Redraws the map and notes the selection it now shows.
+    void MapUpdateShown();
+    TPoint shownSelStart_, shownSelEnd_;  // the selection the map showed after the last of these
+    bool shownSelKnown_ = false;
+};

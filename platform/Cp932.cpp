@@ -1,0 +1,88 @@
+#include "platform/Cp932.h"
+
+#include <iconv.h>
+
+#include <cstring>
+
+namespace cp932 {
+
+namespace {
+
+// One CP932 byte sequence through iconv; kNone when it has no Unicode value.
+char16_t Convert(iconv_t cd, const char* in, size_t inLen)
+{
+    char buf[8];
+    char* inp = const_cast<char*>(in);
+    char* outp = buf;
+    size_t inLeft = inLen, outLeft = sizeof buf;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == size_t(-1) || inLeft != 0) return Table::kNone;
+    if (sizeof buf - outLeft != 4) return Table::kNone;  // outside the BMP: never in CP932
+    char32_t u;
+    std::memcpy(&u, buf, 4);
+    if (u > 0xFFFF || u == 0xFFFD || u == 0xFFFF) return Table::kNone;
+    return char16_t(u);
+}
+
+}  // namespace
+
+Table::Table()
+{
+    for (auto& c : single_) c = kNone;
+    for (auto& c : pair_) c = kNone;
+    iconv_t cd = iconv_open("UCS-4LE", "CP932");
+    if (cd == iconv_t(-1)) {
+        // Without the converter only ASCII can be shown; the lead-byte rules still hold.
+        for (int b = 0; b < 0x80; ++b) single_[b] = char16_t(b);
+        return;
+    }
+    for (int b = 0; b < 256; ++b) {
+        if (IsLeadByte(uint8_t(b))) continue;
+        const char in = char(b);
+        single_[b] = b < 0x80 ? char16_t(b) : Convert(cd, &in, 1);
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLeadByte(uint8_t(lead))) continue;
+        for (int trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!IsTrailByte(uint8_t(trail))) continue;
+            const char in[2] = {char(lead), char(trail)};
+            pair_[(lead << 8) | trail] = Convert(cd, in, 2);
+        }
+    }
+    iconv_close(cd);
+}
+
+const Table& Table::Instance()
+{
+    static const Table table;
+    return table;
+}
+
+QString ToUnicode(const char* data, size_t size)
+{
+    QString out;
+    out.reserve(qsizetype(size));
+    const auto* p = reinterpret_cast<const uint8_t*>(data);
+    const Table& t = Table::Instance();
+    size_t i = 0;
+    while (i < size) {
+        const uint8_t b = p[i];
+        if (b < 0x80) {
+            out.append(QChar(char16_t(b)));
+            ++i;
+            continue;
+        }
+        if (IsLeadByte(b) && i + 1 < size && IsTrailByte(p[i + 1])) {
+            const char16_t c = t.Pair(b, p[i + 1]);
+            out.append(QChar(c == Table::kNone ? char16_t(0xFFFD) : c));
+            i += 2;
+            continue;
+        }
+        const char16_t c = IsLeadByte(b) ? Table::kNone : t.Single(b);
+        out.append(QChar(c == Table::kNone ? char16_t(0xFFFD) : c));
+        ++i;
+    }
+    return out;
+}
+
+}  // namespace cp932
