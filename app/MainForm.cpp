@@ -1,0 +1,106 @@
+// The main window: construction with its design values, first showing, closing and caption.
+#include "app/MainForm.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QMenuBar>
+#include <QShowEvent>
+
+#include "bigview/Bigview.h"
+
+std::string CurrentFileName;
+
+namespace {
+constexpr int DesignClientWidth = 522;
+constexpr int DesignClientHeight = 394;
+}  // namespace
+
+TForm1::TForm1(TBigView* view, QWidget* parent) : QMainWindow(parent), BigView1(view ? view : new TBigView)
+{
+    setWindowTitle(QStringLiteral("Tavuko"));
+    setCentralWidget(BigView1);
+
+    // The view's design values.
+    BigView1->SetBvStyle(BvSet({bvClientLow}));
+    BigView1->SetCapacity(0);
+    BigView1->SetPCanLimit(0);
+    BigView1->SetWrapByte(0);
+    BigView1->SetCaret(false);
+    BigView1->SetScOver(false);
+    BigView1->SetSelect(true);
+    BigView1->SetCRMark(true);
+    BigView1->SetWordWrap(true);
+    BigView1->SetColor(clBlack);
+    BigView1->SetCRColor(clAqua);
+    BigView1->SetViewFont(TViewFont::DefaultViewFont());
+    BigView1->SetFontColor(clWhite);
+    BigView1->SetMaxChar(87);
+    BigView1->SetScrollBar(ssVertical);
+    BigView1->SetScrollSense(1);
+    BigView1->SetViewTabStop(8);
+
+    CreateMenus();
+    FormCreate();
+
+    // The client area below the menu bar gets the design size; the window system places it.
+    resize(DesignClientWidth, DesignClientHeight + menuBar()->sizeHint().height());
+    BigView1->setFocus();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate()
+{
+    // A top-level QMainWindow has its own taskbar entry and minimises to it by itself, so no
+    // window-ownership plumbing is needed.
+    setAcceptDrops(true);
+}
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    if (!shown_ && !e->spontaneous()) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow()
+{
+    if (!Arguments.empty()) {
+        CurrentFileName = Arguments.front();
+        OpenFile(CurrentFileName, true);
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose) e->accept();
+    else e->ignore();
+}
+
+void TForm1::FormCloseQuery(bool& canClose)
+{
+    canClose = true;
+    // A maximised window is restored first, so that its normal geometry is what the settings
+    // store keeps once it saves here.
+    if (isMaximized()) showNormal();
+}
+
+void TForm1::UpdateTitle()
+{
+    if (CurrentFileName.empty()) setWindowTitle(QStringLiteral("Tavuko"));
+    else setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko"));
+}
+
+QMessageBox::StandardButton TForm1::MessageBox(const QString& text, const QString& caption, QMessageBox::Icon icon,
+                                               QMessageBox::StandardButtons buttons,
+                                               QMessageBox::StandardButton defaultButton)
+{
+    if (MessageBoxFn) return MessageBoxFn(text, caption, icon, buttons, defaultButton);
+    QMessageBox box(icon, caption, text, buttons, this);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+    return QMessageBox::StandardButton(box.exec());
+}

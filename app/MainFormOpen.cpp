@@ -1,0 +1,147 @@
+// Opening files: every way of showing a file ends in OpenFile.
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QUrl>
+#include <array>
+#include <utility>
+
+#include "app/BusyCursor.h"
+#include "app/MainForm.h"
+#include "bigview/Bigview.h"
+
+namespace {
+
+// The Open dialog's filters in order: description, then patterns.
+const std::array<std::pair<const char*, const char*>, 6> OpenFilters{{
+    {"すべてのテキスト形式ファイル",
+     "*.txt;*.doc;*.hed;*.log;*.html;*.htm;*.shtml;*.c;*.h;*.cpp;*.hpp;*.pas;*.ini;*.def;*.cfg;*.cnf;config.*;"
+     "autoexec.*"},
+    {"すべてのファイル(*.*)", "*.*"},
+    {"テキストファイル(*.txt;*.doc;*.hed;*.log)", "*.txt;*.doc;*.hed;*.log"},
+    {"HTMLファイル(*.html;*.htm;*.shtml)", "*.html;*.htm;*.shtml"},
+    {"ソースファイル(*.c;*.h;*.cpp;*.hpp;*.pas)", "*.c;*.h;*.cpp;*.hpp;*.pas"},
+    {"設定ファイル(*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*)", "*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*"},
+}};
+
+std::string LocalName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+int TForm1::TabStopForFile(const std::string& name)
+{
+    // The extension starts at the last period after the last separator or drive colon.
+    const size_t dir = name.find_last_of("/\\:");
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (dir != std::string::npos && dot < dir)) return 8;
+    std::string ext = name.substr(dot);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (ext == ".pas") return 2;
+    if (ext == ".c" || ext == ".cpp" || ext == ".h" || ext == ".hpp") return 4;
+    return 8;
+}
+
+void TForm1::ApplyTabStopForFile(const std::string& name)
+{
+    const int tab = TabStopForFile(name);
+    if (BigView1->ViewTabStop() == tab) return;
+    // Emptied first, so that the old text is not re-wrapped at the new tab width only to be replaced.
+    BigView1->Clear();
+    BigView1->SetViewTabStop(tab);
+}
+
+void TForm1::OpenFile(const std::string& name, bool addToHistory)
+{
+    TBusyCursor busy;
+    try {
+        ApplyTabStopForFile(name);
+        BigView1->LoadFromFile(name);
+        BigView1->MapUpdate();
+        BigView1->setFocus();
+        UpdateTitle();
+        Reload1->setEnabled(true);
+        // The navigation history takes the name here when addToHistory is set.
+        (void)addToHistory;
+    } catch (...) {
+        // No busy cursor over the message box.
+        busy.Restore();
+        MessageBox(QStringLiteral("ファイルが読み込めません。"), QStringLiteral("開く"), QMessageBox::Critical);
+        BigView1->Clear();
+        CurrentFileName.clear();
+        UpdateTitle();
+    }
+}
+
+QFileDialog* TForm1::OpenDialog1()
+{
+    if (openDialog_) return openDialog_;
+    openDialog_ = new QFileDialog(this, QStringLiteral("ファイルを開く"));
+    // A typed name need not exist: it is opened all the same and shows as an empty text.
+    openDialog_->setFileMode(QFileDialog::AnyFile);
+    openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions carry their own pattern text; Qt's pattern list is shown only by them.
+    openDialog_->setOption(QFileDialog::HideNameFilterDetails);
+    QStringList filters;
+    for (const auto& [description, patterns] : OpenFilters)
+        filters << QString::fromUtf8(description) + QStringLiteral(" (") +
+                       QString::fromUtf8(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
+    openDialog_->setNameFilters(filters);
+    openDialog_->selectNameFilter(filters.front());
+    return openDialog_;
+}
+
+void TForm1::Open1Click()
+{
+    QFileDialog* dialog = OpenDialog1();
+    if (dialog->exec() != QDialog::Accepted) return;
+    const QStringList files = dialog->selectedFiles();
+    if (files.isEmpty()) return;
+    CurrentFileName = LocalName(files.front());
+    OpenFile(CurrentFileName, true);
+}
+
+void TForm1::Reload1Click()
+{
+    if (!Reload1->isEnabled()) return;
+    OpenFile(CurrentFileName, false);
+}
+
+void TForm1::DropFiles(const std::vector<std::string>& names)
+{
+    if (names.empty()) return;
+    CurrentFileName = names.front();
+    OpenFile(CurrentFileName, true);
+    if (FgWindow) {
+        raise();
+        activateWindow();
+    }
+}
+
+namespace {
+// The dropped local files' full names, in the order given.
+std::vector<std::string> DroppedFiles(const QMimeData* data)
+{
+    std::vector<std::string> names;
+    if (!data || !data->hasUrls()) return names;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) names.push_back(LocalName(url.toLocalFile()));
+    return names;
+}
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* e)
+{
+    if (!DroppedFiles(e->mimeData()).empty()) e->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* e)
+{
+    const std::vector<std::string> names = DroppedFiles(e->mimeData());
+    if (names.empty()) return;
+    e->acceptProposedAction();
+    DropFiles(names);
+}

@@ -1,0 +1,58 @@
+// Program entry: the application, the main window with its own taskbar entry, the message loop.
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/MainForm.h"
+#include "bigview/ViewFont.h"
+
+namespace {
+
+QString What(const std::exception* e)
+{
+    return e ? QString::fromUtf8(e->what()) : QStringLiteral("不明な例外が発生しました。");
+}
+
+void ShowException(const QString& text)
+{
+    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Tavuko"), text);
+}
+
+// An exception escaping an event handler is shown, and the program goes on: Qt's event loop
+// cannot carry exceptions through itself.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* e) override
+    {
+        try {
+            return QApplication::notify(receiver, e);
+        } catch (const std::exception& ex) {
+            ShowException(What(&ex));
+        } catch (...) {
+            ShowException(What(nullptr));
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    TApplication app(argc, argv);
+    try {
+        QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavuko.png")));
+        TViewFont::InstallSubstitutions();
+        TForm1 form;
+        form.Arguments.assign(argv + 1, argv + argc);
+        form.show();
+        app.exec();
+    } catch (const std::exception& ex) {
+        ShowException(What(&ex));
+    } catch (...) {
+        ShowException(What(nullptr));
+    }
+    return 0;
+}
