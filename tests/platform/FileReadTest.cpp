@@ -66,3 +66,20 @@ TEST(FileRead, NonRegularFilesAreNotRead)
     for (const std::string& n : {missing, fifo, dir.path().toStdString()})
         EXPECT_FALSE(platform::IsReadableRegularFile(n)) << n;
 }
+
+TEST(FileRead, AFileTruncatedWhileShownReadsAsNulsInsteadOfCrashing)
+{
+    // Another program truncates the file (a log rotated by copying and truncating): the pages
+    // that are gone read as zero bytes.
+    QTemporaryDir dir;
+    const std::string name = dir.filePath("log").toStdString();
+    const std::string bytes(3 * 65536, 'q');
+    std::ofstream(name, std::ios::binary) << bytes;
+    FileBytes fb;
+    ASSERT_TRUE(ReadWholeFile(name, fb));
+    ASSERT_EQ(truncate(name.c_str(), 100), 0);
+    EXPECT_EQ(fb.data[50], 'q');
+    EXPECT_EQ(fb.data[bytes.size() - 1], 0);
+    EXPECT_EQ(fb.data[70000], 0);
+    FileBytes::Release(fb.data, fb.mapped);
+}
