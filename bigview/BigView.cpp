@@ -375,6 +375,7 @@ bool TBigView::CalcMapWidth(int start, int count)
     const int end = int(std::min<int64_t>(int64_t(start) + count, GetCount()));
     for (int i = start; i < end; ++i) {
         const TBvInfo& r = lines_.Info(i);
+        if (r.Len <= widest) continue;  // the text is never longer than Len
         // The byte length of the display line's text: its Len clipped at the line's end.
         const int64_t rest = r.OrgPos > 0 ? int64_t(GetOrg(r.OrgIndex).size()) - (r.OrgPos - 1) : 0;
         const int len = int(std::max<int64_t>(0, std::min<int64_t>(r.Len, rest)));

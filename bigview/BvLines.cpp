@@ -65,7 +65,7 @@ int TBvLines::PixelFit(const TBvText& line) const
     // Widths of the line's prefixes: by multiplication where every byte measures the same.
     const bool uniform = uniformWidth_ > 0 && !std::memchr(line.data(), '\t', line.size());
     auto width = [&](size_t n) { return uniform ? int64_t(n) * uniformWidth_ : TabbedTextWidth(line.data(), n); };
-    int64_t cw = measure_.ClientWidth();
+    int64_t cw = clientWidth_;
     int64_t w = width(line.size());
     if (w <= cw) return len;
     if (cw < xWidth_) cw = xWidth_;
@@ -109,6 +109,7 @@ void TBvLines::CalcBvLines(int fromOrg)
     int i = ConvertIndexFromOrg(fromOrg);
     xWidth_ = TabbedTextWidth("x", 1);
     uniformWidth_ = measure_.UniformByteWidth();
+    clientWidth_ = measure_.ClientWidth();
     if (reserved_ < size_t(store_.Capacity())) Reserve(size_t(store_.Capacity()));
     const int lines = store_.Count();
     for (int a = fromOrg; a < lines; ++a) {

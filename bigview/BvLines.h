@@ -82,6 +82,7 @@ private:
     bool bigArray_ = false;
     int64_t xWidth_ = 0;    // width of "x", measured once per derivation
     int uniformWidth_ = 0;  // the measure's uniform byte width, read once per derivation
+    int clientWidth_ = 0;   // and the client width
 
     bool wordWrap_ = true;
     int wrapByte_ = 0;
