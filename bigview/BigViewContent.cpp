@@ -133,9 +133,9 @@ int TBigView::IndexOf(const TBvText& s) const
     return org < 0 ? -1 : ConvertIndexFromOrg(org);
 }
 
-void TBigView::LoadFromFile(const std::string& name)
+// After a whole new text: show it from its first line with nothing selected.
+void TBigView::ShowLoaded()
 {
-    store_.LoadFromFile(name);
     CalcBvLines(0);
     Widen(0, GetCount());
     DropSelection();
@@ -147,18 +147,16 @@ void TBigView::LoadFromFile(const std::string& name)
     }
 }
 
+void TBigView::LoadFromFile(const std::string& name)
+{
+    store_.LoadFromFile(name);
+    ShowLoaded();
+}
+
 void TBigView::LoadFromStream(QIODevice& stream)
 {
     store_.LoadFromStream(stream);
-    CalcBvLines(0);
-    Widen(0, GetCount());
-    DropSelection();
-    if (viewLineStart_ != 0) {
-        MapClear();
-        SetViewLineStart(0);
-    } else {
-        MapUpdate();
-    }
+    ShowLoaded();
 }
 
 void TBigView::SaveToFile(const std::string& name) const { store_.SaveToFile(name); }

@@ -321,6 +321,7 @@ private:
     void Widen(int start, int count);
     void DropSelection();
     void FillView();
+    void ShowLoaded();
 
     // Document model.
     TBvStrings store_;

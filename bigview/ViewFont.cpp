@@ -100,6 +100,18 @@ quint32 TViewFont::Glyph(const uint8_t* b, const cp932::Cell& cell) const
     return (*row)[b[1]];
 }
 
+int TViewFont::Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int tabDistance) const
+{
+    switch (cell.kind) {
+    case CellKind::Tab: return TabAdvance(x, tabDistance);
+    case CellKind::Single: return SingleAdvance(b[0]);
+    case CellKind::Double: return PairAdvance(b[0], b[1]);
+    case CellKind::Bad: return charWidth_;
+    case CellKind::Unassigned: return 2 * charWidth_;
+    }
+    return charWidth_;
+}
+
 int TViewFont::TabAdvance(int64_t x, int tabDistance) const
 {
     if (tabDistance <= 0) return charWidth_;
@@ -126,13 +138,7 @@ int64_t TViewFont::TabbedTextWidth(const char* s, size_t n, int tabDistance) con
     size_t i = 0;
     while (i < n) {
         const cp932::Cell cell = cp932::CellAt(b + i, n - i);
-        switch (cell.kind) {
-        case CellKind::Tab: x += TabAdvance(x, tabDistance); break;
-        case CellKind::Single: x += SingleAdvance(b[i]); break;
-        case CellKind::Double: x += PairAdvance(b[i], b[i + 1]); break;
-        case CellKind::Bad: x += charWidth_; break;
-        case CellKind::Unassigned: x += 2 * charWidth_; break;
-        }
+        x += Advance(b + i, cell, x, tabDistance);
         i += cell.bytes;
     }
     return x;
@@ -150,13 +156,7 @@ void TViewFont::PrefixWidths(const char* s, size_t n, int tabDistance, std::vect
             // The prefix that ends on the lead byte measures it as a lone lead: one cell.
             out[i] = x + charWidth_;
         }
-        switch (cell.kind) {
-        case CellKind::Tab: x += TabAdvance(x, tabDistance); break;
-        case CellKind::Single: x += SingleAdvance(b[i]); break;
-        case CellKind::Double: x += PairAdvance(b[i], b[i + 1]); break;
-        case CellKind::Bad: x += charWidth_; break;
-        case CellKind::Unassigned: x += 2 * charWidth_; break;
-        }
+        x += Advance(b + i, cell, x, tabDistance);
         i += cell.bytes;
         out[i - 1] = x;
     }
@@ -180,14 +180,7 @@ int64_t TViewFont::DrawText(QPainter& p, int x0, int y, const char* s, size_t n,
     p.setPen(fg);
     while (i < n) {
         const cp932::Cell cell = cp932::CellAt(b + i, n - i);
-        int adv;
-        switch (cell.kind) {
-        case CellKind::Tab: adv = TabAdvance(x - x0, tabDistance); break;
-        case CellKind::Single: adv = SingleAdvance(b[i]); break;
-        case CellKind::Double: adv = PairAdvance(b[i], b[i + 1]); break;
-        case CellKind::Bad: adv = charWidth_; break;
-        default: adv = 2 * charWidth_; break;
-        }
+        const int adv = Advance(b + i, cell, x - x0, tabDistance);
         if (x + adv >= left && x <= right) {
             if (cell.kind == CellKind::Single || cell.kind == CellKind::Double) {
                 const quint32 glyph = Glyph(b + i, cell);

@@ -45,6 +45,8 @@ private:
     int SingleAdvance(uint8_t b) const { return single_[b]; }
     int PairAdvance(uint8_t lead, uint8_t trail) const;
     int TabAdvance(int64_t x, int tabDistance) const;
+    // Advance of the character cell at b, which starts x pixels from the measure's origin.
+    int Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int tabDistance) const;
     quint32 Glyph(const uint8_t* b, const cp932::Cell& cell) const;
 
     QFont font_;
