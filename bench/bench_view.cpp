@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QBuffer>
-#include <QThreadPool>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "bigview/Bigview.h"
@@ -56,10 +56,12 @@ struct Fixture {
     }
 };
 
+std::unique_ptr<Fixture> fixture;  // released before the application goes
+
 Fixture& F()
 {
-    static Fixture f;
-    return f;
+    if (!fixture) fixture = std::make_unique<Fixture>();
+    return *fixture;
 }
 
 void BM_MapUpdate(benchmark::State& state)
@@ -124,9 +126,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (std::getenv("ONE_THREAD")) QThreadPool::globalInstance()->setMaxThreadCount(1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    fixture.reset();
     return 0;
 }
