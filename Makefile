@@ -27,7 +27,7 @@ test: build
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVUKO_SANITIZE=ON -DTAVUKO_BENCH=OFF >/dev/null
 	@cmake --build $(ASAN_BUILD)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2
 
 bench: build
