@@ -55,7 +55,7 @@ bool SameLines(const TBvLines& a, const TBvLines& b)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 6) return 0;
-    FuzzMeasure m;
+    CellMeasure m;
     TBvStrings store;
     TBvLines v(store, m);
     const bool wrap = data[0] & 1;
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CheckTiling(v, store);
 
     // The full derivation measures every line, so it also checks the uniform-width shortcut.
-    FuzzMeasure measured;
+    CellMeasure measured;
     measured.client = m.client;
     TBvLines full(store, measured);
     full.SetViewTabStop(tabStop);

@@ -9,27 +9,13 @@
 #include "bigview/ViewFont.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
+#include "support/CellMeasure.h"
 
 using ::testing::ElementsAre;
 
 namespace {
 
 TBvText T(const std::string& s) { return TBvText(std::string_view(s)); }
-
-// Every byte 6 px; a tab advances to the next multiple of the tab distance (0: one cell).
-struct CellMeasure : TBvMeasure {
-    int client = 100;
-    int uniform = 0;  // what UniformByteWidth reports; 6 is true of this measure
-    int64_t TabbedTextWidth(const char* s, size_t n, int d) const override
-    {
-        int64_t x = 0;
-        for (size_t i = 0; i < n; ++i) x = s[i] == '\t' && d > 0 ? (x / d + 1) * d : x + 6;
-        return x;
-    }
-    int CharWidth() const override { return 6; }
-    int ClientWidth() const override { return client; }
-    int UniformByteWidth() const override { return uniform; }
-};
 
 // (OrgIndex, OrgPos, Len, SubLine, Cr)
 using Piece = std::tuple<int, int, int, int, bool>;
