@@ -168,6 +168,7 @@ int Render(const Options& o)
         Fail(o.file + ": " + e.what());
     }
     const auto t1 = Clock::now();
+    const long long loadRows = view.RowsRendered() - rows0;
     if (o.time) {
         const auto s0 = Clock::now();
         const long long r0 = view.RowsRendered();
@@ -176,7 +177,7 @@ int Render(const Options& o)
         const long long rows = view.RowsRendered() - r0;
         view.SetViewLineStart(0);
         std::fprintf(stderr, "load-to-first-map %.3f s (%lld rows)\npage-scroll %.3f ms (%lld rows)\n", Seconds(t0, t1),
-                     view.RowsRendered() - rows0, Seconds(s0, s1) * 1000, rows);
+                     loadRows, Seconds(s0, s1) * 1000, rows);
     }
     if (o.top >= 0) view.SetViewLineStart(o.top);
     if (o.hpos >= 0) view.SetScHPos(o.hpos);
