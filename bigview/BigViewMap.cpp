@@ -56,8 +56,19 @@ bool TBigView::MapCovers(int64_t left, int64_t right) const
 }
 
 // Gives the image the map's size (or its window's), keeping the common pixels.
+void TBigView::Linearize() const
+{
+    if (mapRot_ == 0) return;
+    QImage next(map_.width(), map_.height(), QImage::Format_RGB32);
+    const size_t bytes = size_t(map_.width()) * 4;
+    for (int y = 0; y < map_.height(); ++y) std::memcpy(next.scanLine(y), map_.constScanLine(MapRow(y)), bytes);
+    map_ = std::move(next);
+    mapRot_ = 0;
+}
+
 void TBigView::ResizeMap()
 {
+    Linearize();
     const int64_t full = MapWidth();
     const int w = int(full <= kFullMapWidth ? full : std::min<int64_t>(full, ClientWidth() + 2 * kWindowSlack));
     const int h = std::max(MapHeight(), 0);
@@ -105,6 +116,7 @@ void TBigView::MapClear()
 {
     mapBrush_ = color_;
     map_.fill(Rgb32(mapBrush_));
+    mapRot_ = 0;
     update();
 }
 
@@ -120,9 +132,10 @@ void TBigView::Present()
     paintCount_ = 0;  // also when the window is not shown and so paints nothing
 }
 
-void TBigView::DrawRow(QPainter& p, int line, int y)
+void TBigView::DrawRow(QPainter& p, int line, int logicalY)
 {
     ++rowsRendered_;
+    const int y = MapRow(logicalY);
     const TBvText text = Get(line);
     const int tabDistance = charWidth_ * ViewTabStop();
     const int64_t x0 = LeftMargin - mapOrigin_;
@@ -162,33 +175,44 @@ void TBigView::MapUpdate()
     Present();
 }
 
-// Moves the rows between the margins by d pixel rows, up or down.
+// Moves the rows between the margins by d pixel rows, up or down, and fills the rows that
+// came free. The rows are turned, not copied; the columns outside the margins do not scroll,
+// so they are put back where they were.
 void TBigView::ScrollMapPixels(int d, bool up)
 {
     const int64_t full = MapWidth();
+    const int w = map_.width(), h = map_.height();
     const int left = int(std::max<int64_t>(0, LeftMargin - mapOrigin_));
-    const int right = int(std::min<int64_t>(map_.width(), full - LeftMargin - mapOrigin_));
-    const int h = map_.height();
-    if (right <= left) return;
-    const size_t bytes = size_t(right - left) * 4;
+    const int right = int(std::min<int64_t>(w, full - LeftMargin - mapOrigin_));
+    if (right <= left || h == 0) return;
     const uint32_t bg = Rgb32(color_);
     auto fill = [&](int y) {
-        auto* row = reinterpret_cast<uint32_t*>(map_.scanLine(y));
+        auto* row = reinterpret_cast<uint32_t*>(map_.scanLine(MapRow(y)));
         std::fill(row + left, row + right, bg);
     };
     if (d >= h) {
         for (int y = 0; y < h; ++y) fill(y);
         return;
     }
-    if (up) {
-        for (int y = 0; y < h - d; ++y)
-            std::memmove(map_.scanLine(y) + left * 4, map_.constScanLine(y + d) + left * 4, bytes);
-        for (int y = h - d; y < h; ++y) fill(y);
-    } else {
-        for (int y = h - 1; y >= d; --y)
-            std::memmove(map_.scanLine(y) + left * 4, map_.constScanLine(y - d) + left * 4, bytes);
-        for (int y = 0; y < d; ++y) fill(y);
-    }
+    const int edge = left + (w - right);
+    std::vector<uint32_t> strips(size_t(h) * size_t(edge));
+    auto strip = [&](int y, bool save) {
+        auto* row = reinterpret_cast<uint32_t*>(map_.scanLine(MapRow(y)));
+        uint32_t* kept = strips.data() + size_t(y) * size_t(edge);
+        if (save) {
+            std::copy(row, row + left, kept);
+            std::copy(row + right, row + w, kept + left);
+        } else {
+            std::copy(kept, kept + left, row);
+            std::copy(kept + left, kept + edge, row + right);
+        }
+    };
+    if (edge > 0)
+        for (int y = 0; y < h; ++y) strip(y, true);
+    mapRot_ = up ? (mapRot_ + d) % h : (mapRot_ - d % h + h) % h;
+    if (edge > 0)
+        for (int y = 0; y < h; ++y) strip(y, false);
+    for (int y = up ? h - d : 0; y < (up ? h : d); ++y) fill(y);
 }
 
 void TBigView::MapScrollDown(int n)
@@ -241,7 +265,7 @@ void TBigView::InvertRect(int64_t left, int top, int64_t right, int bottom)
     const int r = int(std::min<int64_t>(map_.width(), right - mapOrigin_));
     const int t = std::max(0, top), b = std::min(map_.height(), bottom);
     for (int y = t; y < b; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(map_.scanLine(y));
+        auto* row = reinterpret_cast<uint32_t*>(map_.scanLine(MapRow(y)));
         for (int x = l; x < r; ++x) row[x] ^= 0x00FFFFFFu;
     }
 }
@@ -311,8 +335,16 @@ void TBigView::Paint(const QRect& clipIn)
     const int64_t a = std::max<int64_t>(imgLeft, 0), b = std::min<int64_t>(imgRight, map_.width());
     if (a > imgLeft) p.fillRect(QRect(clip.left(), clip.top(), int(a - imgLeft), std::min(H, clip.bottom() + 1) - clip.top()), bg);
     if (b > a && H > clip.top()) {
-        const QRect src(int(a), clip.top(), int(b - a), std::min(H, clip.bottom() + 1) - clip.top());
-        p.drawImage(QPoint(int(clip.left() + (a - imgLeft)), clip.top()), map_, src);
+        // The rows on view, in at most two runs of the turned map.
+        const int x = int(clip.left() + (a - imgLeft));
+        int y = clip.top();
+        const int end = std::min(H, clip.bottom() + 1);
+        while (y < end) {
+            const int py = MapRow(y);
+            const int run = std::min(end - y, H - py);
+            p.drawImage(QPoint(x, y), map_, QRect(int(a), py, int(b - a), run));
+            y += run;
+        }
     }
     if (imgRight > b) {
         const int x = int(clip.left() + std::max<int64_t>(0, b - imgLeft));

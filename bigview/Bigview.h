@@ -212,7 +212,11 @@ public:
     void MapSelRevScroll(int line);
     // The map's pixels and where they sit: map x of the image's column 0 (non-zero only when the
     // map is wider than a bitmap may be and only a window of it around the view is kept).
-    const QImage& MapImage() const { return map_; }
+    const QImage& MapImage() const
+    {
+        Linearize();
+        return map_;
+    }
     int64_t MapOrigin() const { return mapOrigin_; }
     int64_t MapWidth() const { return (int64_t(MaxChar()) + 1) * charWidth_; }
     int MapHeight() const { return viewLines_ * lineHeight_; }
@@ -306,9 +310,11 @@ private:
     void ApplyFollowUp(TBvFollowUp f);
     void MoveBar(QScrollBar* bar, int pos);
     void Present();
-    void DrawRow(QPainter& p, int line, int y);
+    void DrawRow(QPainter& p, int line, int logicalY);
     void InvertRect(int64_t left, int top, int64_t right, int bottom);
     void ScrollMapPixels(int d, bool up);
+    int MapRow(int y) const { return map_.height() ? (y + mapRot_) % map_.height() : y; }
+    void Linearize() const;
     bool MapCovers(int64_t left, int64_t right) const;
     void PlaceMapWindow();
     void ResizeMap();
@@ -335,7 +341,10 @@ private:
     TPoint caretPos_;
     TColor crColor_ = clAqua;
     bool crMark_ = false;
-    QImage map_;
+    // Scrolling turns the map's rows instead of moving them: pixel row y of the map is row
+    // (y + mapRot_) mod height of the image. Linearize puts them back in order.
+    mutable QImage map_;
+    mutable int mapRot_ = 0;
     int64_t mapOrigin_ = 0;
     TColor mapBrush_ = 0;  // the map canvas's brush colour
     int lineHeight_ = 14;
