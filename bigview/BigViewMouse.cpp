@@ -104,16 +104,6 @@ bool IsWordByte(uint8_t c)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// Whether byte q (1-based) of s is the trail of a two-byte character, as IsStrLeadBytePos
-// would answer 2: the byte after a lead starts afresh, so q is a trail exactly when an odd
-// number of lead-range bytes runs directly before it. Costs the length of that run only.
-bool IsTrail(const TBvText& s, int q)
-{
-    int run = 0;
-    for (int i = q - 1; i >= 1 && cp932::IsLeadByte(s[size_t(i) - 1]); --i) ++run;
-    return run % 2 == 1;
-}
-
 }  // namespace
 
 TPoint TBigView::LocateOf(int x, int y) const { return Locate(*this, x, y, false); }
@@ -171,7 +161,8 @@ void TBigView::SelOfDblClk(int x, int y)
     } else if (s.X <= len && IsWordByte(line[size_t(s.X) - 1])) {
         // Leftwards a word byte may be the trail of a two-byte character; rightwards it cannot,
         // since the walk only passes bytes that are no lead bytes.
-        while (s.X > 1 && IsWordByte(line[size_t(s.X) - 2]) && !IsTrail(line, s.X - 1)) --s.X;
+        while (s.X > 1 && IsWordByte(line[size_t(s.X) - 2]) && !cp932::IsTrailAt(line.bytes(), 1, size_t(s.X) - 1))
+            --s.X;
         while (e.X < len && IsWordByte(line[size_t(e.X)])) ++e.X;
         e.X += 1;
     } else {

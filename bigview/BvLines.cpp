@@ -10,19 +10,6 @@
 
 namespace {
 
-// Whether byte q of line s (1-based) is a trail byte, for a piece that starts at pos. No piece
-// starts on a trail byte, so the byte kinds from pos on are those of a walk that starts afresh
-// at pos: byte q is a trail byte exactly when an odd number of lead-range bytes runs directly
-// before it back towards pos. Counting that run answers what IsStrLeadBytePos(s, q) = 2 answers
-// without rescanning the line from its start.
-bool IsTrailAt(const uint8_t* s, size_t len, size_t pos, size_t q)
-{
-    if (q < 2 || q > len) return false;
-    size_t k = 0;
-    for (size_t i = q - 1; i >= pos && cp932::IsLeadByte(s[i - 1]); --i) ++k;
-    return k % 2 == 1;
-}
-
 // 32-bit wrap-around arithmetic for positions handed in from outside.
 int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
 
@@ -129,7 +116,9 @@ void TBvLines::CalcBvLines(int fromOrg)
         while (pos <= len) {
             int n = fit;
             // Never end a piece on a lead byte whose trail byte is on the next piece.
-            if (IsTrailAt(line.bytes(), line.size(), size_t(pos), size_t(pos) + size_t(n))) {
+            // No piece starts on a trail byte, so the walk may start afresh at the piece.
+            const size_t next = size_t(pos) + size_t(n);
+            if (next <= line.size() && cp932::IsTrailAt(line.bytes(), size_t(pos), next)) {
                 --n;
                 if (n < 1) n = 2;
             }

@@ -10,6 +10,17 @@ namespace cp932 {
 constexpr bool IsLeadByte(uint8_t b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 constexpr bool IsTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
+// Whether byte q (1-based) of s is the trail byte of a two-byte character, in a walk over the
+// bytes that starts afresh at byte `from` (1-based; the byte before it is no pending lead): q is
+// a trail exactly when an odd number of lead-range bytes runs directly before it, back towards
+// from. Costs the length of that run, not a scan from the start.
+inline bool IsTrailAt(const uint8_t* s, size_t from, size_t q)
+{
+    size_t run = 0;
+    for (size_t i = q - 1; i >= 1 && i >= from && IsLeadByte(s[i - 1]); --i) ++run;
+    return run % 2 == 1;
+}
+
 // What the character at a byte position is, for measuring and drawing.
 enum class CellKind : uint8_t {
     Single,      // a one-byte character (ASCII printable, half-width katakana)
