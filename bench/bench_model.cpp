@@ -1,6 +1,6 @@
 // Document-model budgets on the generated corpora (directory in $TAVUKO_CORPUS):
 // loading a file, and loading plus deriving the display lines in the pixel fit at 800 px.
-#include <benchmark/benchmark.h>
+#include "bench/BenchCommon.h"
 
 #include <QGuiApplication>
 #include <cstdlib>
@@ -11,11 +11,6 @@
 
 namespace {
 
-std::string Corpus(const char* name)
-{
-    const char* dir = std::getenv("TAVUKO_CORPUS");
-    return std::string(dir ? dir : "/tmp/tavuko-corpus") + "/" + name;
-}
 
 const TViewFont& Font()
 {
@@ -69,12 +64,4 @@ BENCHMARK_CAPTURE(BM_LoadAndDerive, log_1g, "log_1g.txt")->Unit(benchmark::kMill
 BENCHMARK_CAPTURE(BM_LoadAndDerive, longline_50m, "longline_50m.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -1,7 +1,7 @@
 // Pointing and copying budgets: one drag pass with one line of scrolling and copying a 100 MB
 // selection, both on the 1 GiB novel (directory in $TAVUKO_CORPUS), and hit-testing at the end
 // of a 10,000-byte display line.
-#include <benchmark/benchmark.h>
+#include "bench/BenchCommon.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -13,11 +13,6 @@
 
 namespace {
 
-std::string Corpus(const char* name)
-{
-    const char* dir = std::getenv("TAVUKO_CORPUS");
-    return std::string(dir ? dir : "/tmp/tavuko-corpus") + "/" + name;
-}
 
 // The handlers a drag runs through, reachable from here.
 class BenchView : public TBigView {
@@ -127,11 +122,5 @@ BENCHMARK(BM_HitTestLineEnd10000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    novelView.reset();
-    return 0;
+    return RunBenchmarks(argc, argv, [] { novelView.reset(); });
 }

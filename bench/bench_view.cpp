@@ -1,7 +1,7 @@
 // View budgets: a full MapUpdate of 50 rows x 90 columns of mixed Japanese and ASCII, a
 // one-line SetViewLineStart, a Paint of the whole window; loading the 1 GiB novel to its first
 // painted map and re-deriving it for a new width.
-#include <benchmark/benchmark.h>
+#include "bench/BenchCommon.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -90,11 +90,6 @@ void BM_PaintWindow(benchmark::State& state)
 }
 BENCHMARK(BM_PaintWindow)->Unit(benchmark::kMicrosecond);
 
-std::string Corpus(const char* name)
-{
-    const char* dir = std::getenv("TAVUKO_CORPUS");
-    return std::string(dir ? dir : "/tmp/tavuko-corpus") + "/" + name;
-}
 
 void BM_LoadToFirstMap(benchmark::State& state)
 {
@@ -124,11 +119,5 @@ BENCHMARK(BM_MapResizeRederive)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    fixture.reset();
-    return 0;
+    return RunBenchmarks(argc, argv, [] { fixture.reset(); });
 }
