@@ -242,7 +242,7 @@ void TBigView::DrawFrame(QPainter& p)
     p.restore();
 }
 
-int TBigView::WMNCHitTest(QPoint pos) const
+int TBigView::WMNCHitTest(QPoint pos, Qt::KeyboardModifiers keys) const
 {
     // The answer a plain window with this frame would give.
     int ht = HTNOWHERE;
@@ -270,8 +270,7 @@ int TBigView::WMNCHitTest(QPoint pos) const
         ht = HTNOWHERE;
     if (BvHas(bvStyle_, bvCaption)) {
         if (!BvHas(bvStyle_, bvMove) && ht == HTCAPTION) ht = HTNOWHERE;
-    } else if (BvHas(bvStyle_, bvMove) && ht == HTCLIENT &&
-               (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier)) {
+    } else if (BvHas(bvStyle_, bvMove) && ht == HTCLIENT && (keys & Qt::ControlModifier)) {
         ht = HTCAPTION;
     }
     return ht;

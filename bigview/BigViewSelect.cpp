@@ -64,7 +64,7 @@ QPoint ClientPos(const TBigView* v, const QPointF& widgetPos)
 
 void TBigView::mousePressEvent(QMouseEvent* e)
 {
-    const int ht = WMNCHitTest(e->position().toPoint());
+    const int ht = WMNCHitTest(e->position().toPoint(), e->modifiers());
     if (ht != HTCLIENT) {
         // The frame: focus first, then the move or the resize starts.
         setFocus(Qt::MouseFocusReason);
@@ -81,7 +81,7 @@ void TBigView::mousePressEvent(QMouseEvent* e)
 
 void TBigView::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    if (WMNCHitTest(e->position().toPoint()) != HTCLIENT) return;
+    if (WMNCHitTest(e->position().toPoint(), e->modifiers()) != HTCLIENT) return;
     if (e->button() == Qt::LeftButton) DblClick();
     const QPoint c = ClientPos(this, e->position());
     MouseDown(e->button(), e->modifiers(), c.x(), c.y());

@@ -2,6 +2,7 @@
 // TBigView: the text-view control. It owns the line store and the display lines, renders the
 // rows on view into an off-screen screen map and copies the map to the window, keeps the top
 // line and scroll positions, and lets the user select and copy text.
+#include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
@@ -262,7 +263,9 @@ public:
     bool CMWantSpecialKey(int vk) const;
 
     // --- frame ---
-    int WMNCHitTest(QPoint widgetPos) const;
+    // keys: the modifier keys down at the moment of the test (Ctrl turns a press on the client
+    // area of a movable control without caption into a move).
+    int WMNCHitTest(QPoint widgetPos, Qt::KeyboardModifiers keys = QGuiApplication::queryKeyboardModifiers()) const;
     void WMGetMinMaxInfo(QSize& minTrack, QSize& maxTrack) const;
 
 signals:

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QScrollBar>
+#include <QTest>
 #include <cmath>
 #include <set>
 
@@ -506,6 +507,34 @@ TEST(BigViewFrame, HitTestingFollowsTheStyles)
     EXPECT_EQ(w.v.WMNCHitTest(cap), HTNOWHERE);  // a caption that does not move
     w.v.SetBvStyle(BvSet({bvCaption, bvMove}));
     EXPECT_EQ(w.v.WMNCHitTest(cap), HTCAPTION);
+}
+
+TEST(BigViewFrame, CtrlDragMovesAMovableControlAndAPlainDragSelects)
+{
+    QWidget parent;
+    parent.setAttribute(Qt::WA_DontShowOnScreen);
+    parent.resize(600, 400);
+    auto* v = new TBigView(&parent);
+    v->SetViewFont(TViewFont::DefaultViewFont());
+    v->setGeometry(50, 40, 300, 200);
+    v->SetTextBuf("abcdefghij\r\nklmnopqrst\r\n");
+    v->SetBvStyle(BvSet({bvMove}));
+    parent.show();
+    const QPoint at = v->ClientRect().topLeft() + QPoint(20, 5);
+    EXPECT_EQ(v->WMNCHitTest(at, Qt::ControlModifier), HTCAPTION);
+    EXPECT_EQ(v->WMNCHitTest(at, Qt::NoModifier), HTCLIENT);
+
+    QTest::mousePress(v, Qt::LeftButton, Qt::ControlModifier, at);
+    QTest::mouseMove(v, at + QPoint(30, 20));
+    QTest::mouseRelease(v, Qt::LeftButton, Qt::ControlModifier, at + QPoint(30, 20));
+    EXPECT_EQ(v->pos(), QPoint(80, 60));
+    EXPECT_EQ(v->SelStart(), v->SelEnd());
+
+    QTest::mousePress(v, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseMove(v, at + QPoint(30, 0));
+    QTest::mouseRelease(v, Qt::LeftButton, Qt::NoModifier, at + QPoint(30, 0));
+    EXPECT_EQ(v->pos(), QPoint(80, 60));
+    EXPECT_NE(v->SelStart(), v->SelEnd());
 }
 
 TEST(BigViewFrame, StyleEventsAndCaption)
