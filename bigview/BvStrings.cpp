@@ -29,19 +29,13 @@ TBvStrings::~TBvStrings() { Clear(); }
 
 void TBvStrings::Error() const { throw Exception(RangeErrorText); }
 
-// Moves the item array to n slots; slots past count_ are zero.
-void TBvStrings::Resize(int n)
-{
-    // TBvText is two pointers and a size with no self-reference: moving it is a byte copy.
-    items_ = bvarray::Reallocate(items_, size_t(capacity_), size_t(n), &bigArray_);
-}
-
 void TBvStrings::SetCapacity(int n)
 {
     if (n > MaxListSize) Error();
     if (n == capacity_) return;
     if (n < count_) Error();
-    Resize(n);
+    // TBvText is two pointers and a size with no self-reference: moving it is a byte copy.
+    items_ = bvarray::Reallocate(items_, size_t(capacity_), size_t(n), &bigArray_);
     capacity_ = n;
 }
 
@@ -97,16 +91,8 @@ void TBvStrings::Put(int index, const TBvText& s)
 void TBvStrings::Clear()
 {
     if (capacity_ == 0) return;
-    for (int i = 0; i < count_; ++i) items_[i] = TBvText();
-    SetCount(0);
+    SetCount(0);  // releases every line
     SetCapacity(0);
-}
-
-template <class Source>
-void TBvStrings::AddAll(const Source& source, int n)
-{
-    SetCapacity(count_ + n);
-    for (int i = 0; i < n; ++i) Add(source(i));
 }
 
 void TBvStrings::AddStrings(const TBvStrings& source)
@@ -120,7 +106,8 @@ void TBvStrings::AddStrings(const TBvStrings& source)
 void TBvStrings::AddStrings(const std::vector<TBvText>& source)
 {
     if (source.size() > size_t(MaxListSize)) Error();
-    AddAll([&](int i) -> const TBvText& { return source[size_t(i)]; }, int(source.size()));
+    SetCapacity(count_ + int(source.size()));
+    for (const TBvText& s : source) Add(s);
 }
 
 void TBvStrings::Assign(const TBvStrings& source)

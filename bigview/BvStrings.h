@@ -57,9 +57,6 @@ public:
     virtual int IndexOf(const TBvText& s) const;
 
 private:
-    template <class Source>
-    void AddAll(const Source& source, int n);
-    void Resize(int n);
     void AppendForLoad(TBvText&& s);
     void QuickSort(int l, int r, const std::function<int(const TBvText&, const TBvText&)>& compare);
 
