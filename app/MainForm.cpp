@@ -19,26 +19,7 @@ TForm1::TForm1(TBigView* view, QWidget* parent) : QMainWindow(parent), BigView1(
 {
     setWindowTitle(QStringLiteral("Tavuko"));
     setCentralWidget(BigView1);
-
-    // The view's design values.
-    BigView1->SetBvStyle(BvSet({bvClientLow}));
-    BigView1->SetCapacity(0);
-    BigView1->SetPCanLimit(0);
-    BigView1->SetWrapByte(0);
-    BigView1->SetCaret(false);
-    BigView1->SetScOver(false);
-    BigView1->SetSelect(true);
-    BigView1->SetCRMark(true);
-    BigView1->SetWordWrap(true);
-    BigView1->SetColor(clBlack);
-    BigView1->SetCRColor(clAqua);
-    BigView1->SetViewFont(TViewFont::DefaultViewFont());
-    BigView1->SetFontColor(clWhite);
-    BigView1->SetMaxChar(87);
-    BigView1->SetScrollBar(ssVertical);
-    BigView1->SetScrollSense(1);
-    BigView1->SetViewTabStop(8);
-
+    ApplyViewDesignValues(*BigView1);
     CreateMenus();
     FormCreate();
 
@@ -48,6 +29,27 @@ TForm1::TForm1(TBigView* view, QWidget* parent) : QMainWindow(parent), BigView1(
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::ApplyViewDesignValues(TBigView& view)
+{
+    view.SetBvStyle(BvSet({bvClientLow}));
+    view.SetCapacity(0);
+    view.SetPCanLimit(0);
+    view.SetWrapByte(0);
+    view.SetCaret(false);
+    view.SetScOver(false);
+    view.SetSelect(true);
+    view.SetCRMark(true);
+    view.SetWordWrap(true);
+    view.SetColor(clBlack);
+    view.SetCRColor(clAqua);
+    view.SetViewFont(TViewFont::DefaultViewFont());
+    view.SetFontColor(clWhite);
+    view.SetMaxChar(87);
+    view.SetScrollBar(ssVertical);
+    view.SetScrollSense(1);
+    view.SetViewTabStop(8);
+}
 
 void TForm1::FormCreate()
 {

@@ -60,6 +60,9 @@ public:
     QAction* N7 = nullptr;
     QAction* ReloadP1 = nullptr;
 
+    // The main window's values for its view (also what tavuko-render shows).
+    static void ApplyViewDesignValues(TBigView& view);
+
     // --- operations ---
     void UpdateTitle();
     void OpenFile(const std::string& name, bool addToHistory);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "app/MainForm.h"
 #include "bigview/Bigview.h"
 
 namespace {
@@ -16,12 +17,7 @@ namespace {
 // The main window's view: black background, white text, line-end marks, vertical bar.
 void Configure(TBigView& v, int w, int h)
 {
-    v.SetColor(clBlack);
-    v.SetFontColor(clWhite);
-    v.SetViewFont(TViewFont::DefaultViewFont());
-    v.SetCRMark(true);
-    v.SetScrollBar(ssVertical);
-    v.SetMaxChar(87);
+    TForm1::ApplyViewDesignValues(v);
     v.setAttribute(Qt::WA_DontShowOnScreen);
     v.resize(w, h);
     v.show();

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "bigview/BvLines.h"
 #include "bigview/ViewFont.h"
@@ -143,30 +144,40 @@ private:
     size_t len_ = 0;
 };
 
-// The view with the main window's values, showing FILE, written as a PNG.
-int Render(const Options& o)
+// The view as the main window has it, at the given size, with the options applied through
+// its own setters.
+void SetUpView(TBigView& view, const Options& o)
 {
-    using Clock = std::chrono::steady_clock;
-    TBigView view;
-    view.SetColor(clBlack);
-    view.SetFontColor(clWhite);
-    view.SetViewFont(TViewFont::DefaultViewFont());
+    TForm1::ApplyViewDesignValues(view);
     view.SetCRMark(o.crmark == 1);
-    view.SetScrollBar(ssVertical);
-    view.SetMaxChar(87);
     view.resize(o.width, o.height);
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.show();
     view.SetWordWrap(o.wrap);
     view.SetWrapByte(o.wrapByte);
     if (o.tabGiven) view.SetViewTabStop(o.tab);
+}
+
+// Loads FILE through the load operation; a load that raises ends the program with its message.
+template <class Target>
+void LoadOrFail(Target& target, const std::string& file)
+{
+    try {
+        target.LoadFromFile(file);
+    } catch (const std::exception& e) {
+        Fail(file + ": " + e.what());
+    }
+}
+
+// The view showing FILE, written as a PNG.
+int Render(const Options& o)
+{
+    using Clock = std::chrono::steady_clock;
+    TBigView view;
+    SetUpView(view, o);
     const long long rows0 = view.RowsRendered();
     const auto t0 = Clock::now();
-    try {
-        view.LoadFromFile(o.file);
-    } catch (const std::exception& e) {
-        Fail(o.file + ": " + e.what());
-    }
+    LoadOrFail(view, o.file);
     const auto t1 = Clock::now();
     const long long loadRows = view.RowsRendered() - rows0;
     if (o.time) {
@@ -195,18 +206,8 @@ int Render(const Options& o)
 int CopySelection(const Options& o)
 {
     TBigView view;
-    view.SetViewFont(TViewFont::DefaultViewFont());
-    view.SetScrollBar(ssVertical);
-    view.SetMaxChar(87);
-    view.resize(o.width, o.height);
-    view.SetWordWrap(o.wrap);
-    view.SetWrapByte(o.wrapByte);
-    if (o.tabGiven) view.SetViewTabStop(o.tab);
-    try {
-        view.LoadFromFile(o.file);
-    } catch (const std::exception& e) {
-        Fail(o.file + ": " + e.what());
-    }
+    SetUpView(view, o);
+    LoadOrFail(view, o.file);
     view.SetSelStart(o.copyFrom);
     view.SetSelEnd(o.copyTo);
     const int64_t n = view.CopyToSelBuf(nullptr);
@@ -241,11 +242,7 @@ int main(int argc, char** argv)
     lines.SetWrapByte(o.wrapByte);
 
     const auto t0 = std::chrono::steady_clock::now();
-    try {
-        store.LoadFromFile(o.file);
-    } catch (const std::exception& e) {
-        Fail(o.file + ": " + e.what());
-    }
+    LoadOrFail(store, o.file);
     const auto t1 = std::chrono::steady_clock::now();
     lines.CalcBvLines(0);
     const auto t2 = std::chrono::steady_clock::now();
