@@ -164,8 +164,8 @@ QRect TBigView::ClientRect() const
     const int e = EdgeWidth();
     r.adjust(e, e, -e, -e);
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    if (scrollBar_ == ssVertical || scrollBar_ == ssBoth) r.setRight(r.right() - sb);
-    if (scrollBar_ == ssHorizontal || scrollBar_ == ssBoth) r.setBottom(r.bottom() - sb);
+    if (HasVBar()) r.setRight(r.right() - sb);
+    if (HasHBar()) r.setBottom(r.bottom() - sb);
     if (r.width() < 0) r.setWidth(0);
     if (r.height() < 0) r.setHeight(0);
     return r;
@@ -178,12 +178,10 @@ void TBigView::LayoutScrollBars()
 {
     const QRect c = ClientRect();
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const bool v = scrollBar_ == ssVertical || scrollBar_ == ssBoth;
-    const bool h = scrollBar_ == ssHorizontal || scrollBar_ == ssBoth;
-    vBar_->setVisible(v);
-    hBar_->setVisible(h);
-    if (v) vBar_->setGeometry(c.right() + 1, c.top(), sb, c.height());
-    if (h) hBar_->setGeometry(c.left(), c.bottom() + 1, c.width(), sb);
+    vBar_->setVisible(HasVBar());
+    hBar_->setVisible(HasHBar());
+    if (HasVBar()) vBar_->setGeometry(c.right() + 1, c.top(), sb, c.height());
+    if (HasHBar()) hBar_->setGeometry(c.left(), c.bottom() + 1, c.width(), sb);
 }
 
 void TBigView::DrawFrame(QPainter& p)
@@ -194,8 +192,8 @@ void TBigView::DrawFrame(QPainter& p)
     // Everything outside the client area and the scroll bars is frame.
     QRegion frame(all);
     QRect inner = client;
-    if (scrollBar_ == ssVertical || scrollBar_ == ssBoth) inner.setRight(vBar_->geometry().right());
-    if (scrollBar_ == ssHorizontal || scrollBar_ == ssBoth) inner.setBottom(hBar_->geometry().bottom());
+    if (HasVBar()) inner.setRight(vBar_->geometry().right());
+    if (HasHBar()) inner.setBottom(hBar_->geometry().bottom());
     frame -= QRegion(inner);
     if (frame.isEmpty()) return;
     p.save();
@@ -331,8 +329,13 @@ void TBigView::SetScrollBar(TScrollStyle v)
     scrollBar_ = v;
     RecreateWindow();
     CalcScrollRange();
+    CalcViewLines();
+}
+
+void TBigView::CalcViewLines()
+{
     int h = height();
-    if (scrollBar_ == ssHorizontal || scrollBar_ == ssBoth) h -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    if (HasHBar()) h -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     h -= CaptionHeight();
     viewLines_ = h > 0 ? h / lineHeight_ : 0;
 }
@@ -390,9 +393,9 @@ bool TBigView::CalcMapWidth(int start, int count)
 
 void TBigView::CalcScrollRange()
 {
-    if (scrollBar_ == ssVertical || scrollBar_ == ssBoth) {
+    if (HasVBar()) {
         const int count = GetCount();
-        int n = scOver_ ? count - 1 : count - viewLines_;
+        int n = ScrollLimit();
         if (n >= count) n = count - 1;
         if (n < 1) n = 1;
         if (n < scVPos_[0]) SetScVPos(n);
@@ -403,7 +406,7 @@ void TBigView::CalcScrollRange()
         SetViewLineStart(viewLineStart_);
         mapLock_ = false;
     }
-    if (scrollBar_ == ssHorizontal || scrollBar_ == ssBoth) {
+    if (HasHBar()) {
         hRangeMax_ = MaxChar() - ClientWidth() / charWidth_;
         hBar_->setRange(0, std::max(hRangeMax_, 0));
         hBar_->setPageStep(std::max(ClientWidth() / charWidth_, 1));
@@ -473,12 +476,6 @@ void TBigView::focusOutEvent(QFocusEvent* e)
 {
     QWidget::focusOutEvent(e);
     WMKillFocus();
-}
-
-void TBigView::keyPressEvent(QKeyEvent* e)
-{
-    // Keys are passed on unchanged: the main window's key commands handle them.
-    QWidget::keyPressEvent(e);
 }
 
 void TBigView::keyReleaseEvent(QKeyEvent* e)

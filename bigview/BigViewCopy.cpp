@@ -14,7 +14,7 @@ int64_t TBigView::CopyToSelBuf(char* buf) const
     if (selStart_ == selEnd_ || GetCount() <= 0) return -1;
     TPoint a = ConvertLocateToOrg(selStart_);
     TPoint b = ConvertLocateToOrg(selEnd_);
-    if (a.Y > b.Y || (a.Y == b.Y && a.X > b.X)) std::swap(a, b);
+    Order(a, b);
 
     // One walk serves both measuring and writing: the pieces are slices of the file lines, so
     // nothing is materialised but the output itself.

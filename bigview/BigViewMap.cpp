@@ -1,4 +1,4 @@
-// The screen map: an off-screen image of the rows on view, scrolled by moving pixels, and
+// The screen map: an off-screen image of the rows on view, scrolled by turning its rows, and
 // copied to the window by Paint with the horizontal offset applied.
 //
 // The map is (MaxChar + 1) columns wide. A line of megabytes shown unwrapped would make that
@@ -37,17 +37,16 @@ void PenLine(QImage& img, int x0, int y0, int x1, int y1, uint32_t px)
 
 }  // namespace
 
-void TBigView::PlaceMapWindow()
+int64_t TBigView::MapImageWidth() const
 {
     const int64_t full = MapWidth();
-    if (full <= kFullMapWidth) {
-        mapOrigin_ = 0;
-        return;
-    }
-    const int64_t w = std::min<int64_t>(full, ClientWidth() + 2 * kWindowSlack);
-    int64_t origin = int64_t(charWidth_) * ScHPos() - kWindowSlack;
-    origin = std::max<int64_t>(0, std::min(origin, full - w));
-    mapOrigin_ = origin;
+    return full <= kFullMapWidth ? full : std::min<int64_t>(full, ClientWidth() + 2 * kWindowSlack);
+}
+
+void TBigView::PlaceMapWindow()
+{
+    const int64_t origin = int64_t(charWidth_) * ScHPos() - kWindowSlack;
+    mapOrigin_ = std::max<int64_t>(0, std::min(origin, MapWidth() - MapImageWidth()));
 }
 
 bool TBigView::MapCovers(int64_t left, int64_t right) const
@@ -55,7 +54,6 @@ bool TBigView::MapCovers(int64_t left, int64_t right) const
     return left >= mapOrigin_ && right <= mapOrigin_ + map_.width();
 }
 
-// Gives the image the map's size (or its window's), keeping the common pixels.
 void TBigView::Linearize() const
 {
     if (mapRot_ == 0) return;
@@ -66,11 +64,11 @@ void TBigView::Linearize() const
     mapRot_ = 0;
 }
 
+// Gives the image the map's size (or its window's), keeping the common pixels.
 void TBigView::ResizeMap()
 {
     Linearize();
-    const int64_t full = MapWidth();
-    const int w = int(full <= kFullMapWidth ? full : std::min<int64_t>(full, ClientWidth() + 2 * kWindowSlack));
+    const int w = int(MapImageWidth());
     const int h = std::max(MapHeight(), 0);
     if (map_.width() == w && map_.height() == h) return;
     QImage next(w, h, QImage::Format_RGB32);
@@ -85,10 +83,7 @@ void TBigView::ResizeMap()
 void TBigView::MapResize()
 {
     CalcFontSize();
-    int h = height();
-    if (scrollBar_ == ssHorizontal || scrollBar_ == ssBoth) h -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    h -= CaptionHeight();
-    viewLines_ = h > 0 ? h / lineHeight_ : 0;
+    CalcViewLines();
 
     bool derived = false;
     int org = -1;
@@ -117,6 +112,7 @@ void TBigView::MapClear()
     mapBrush_ = color_;
     map_.fill(Rgb32(mapBrush_));
     mapRot_ = 0;
+    shownSelKnown_ = false;
     update();
 }
 
@@ -140,8 +136,8 @@ void TBigView::DrawRow(QPainter& p, int line, int logicalY)
     const int tabDistance = charWidth_ * ViewTabStop();
     const int64_t x0 = LeftMargin - mapOrigin_;
     int64_t w;
-    if (x0 + TabbedTextWidth(text) < 0) {
-        w = TabbedTextWidth(text);  // wholly left of the kept window
+    if (mapOrigin_ > 0 && x0 + TabbedTextWidth(text) < 0) {
+        w = TabbedTextWidth(text);  // wholly left of the kept window of a very wide map
     } else {
         w = font_->DrawText(p, int(x0), y, text.data(), text.size(), tabDistance, ToQColor(fontColor_),
                             ToQColor(color_));
@@ -172,7 +168,22 @@ void TBigView::MapUpdate()
             DrawRow(p, i, (i - viewLineStart_) * lineHeight_);
     }
     MapSelRev(selStart_, selEnd_);
+    NoteShownSelection(true);
     Present();
+}
+
+// The selection the map's pixels show, while it is known, lets a drag pass invert only what
+// changed. A full update shows the current selection; a scroll draws its new rows with the
+// current one, so the map stays known only if that is the one it showed.
+void TBigView::NoteShownSelection(bool redrawn)
+{
+    if (redrawn) {
+        shownSelStart_ = selStart_;
+        shownSelEnd_ = selEnd_;
+        shownSelKnown_ = true;
+    } else if (shownSelStart_ != selStart_ || shownSelEnd_ != selEnd_) {
+        shownSelKnown_ = false;
+    }
 }
 
 // Moves the rows between the margins by d pixel rows, up or down, and fills the rows that
@@ -232,6 +243,7 @@ void TBigView::MapScrollDown(int n)
             DrawRow(p, i, (i - viewLineStart_) * lineHeight_);
     }
     for (int i = viewLineStart_; i < viewLineStart_ + n && i < GetCount(); ++i) MapSelRevScroll(i);
+    NoteShownSelection(false);
     Present();
 }
 
@@ -255,6 +267,7 @@ void TBigView::MapScrollUp(int n)
         }
         for (int i = first; i < first + n && i <= viewLineEnd_; ++i) MapSelRevScroll(i);
     }
+    NoteShownSelection(false);
     Present();
 }
 
@@ -274,7 +287,7 @@ void TBigView::MapSelRev(const TPoint& a, const TPoint& b)
 {
     TPoint s = a, e = b;
     if (s == e || GetCount() <= 0) return;
-    if (s.Y > e.Y || (s.Y == e.Y && s.X > e.X)) std::swap(s, e);
+    Order(s, e);
     if (s.Y > viewLineEnd_ || e.Y < viewLineStart_) return;
     if (s.Y < viewLineStart_) s = {1, viewLineStart_};
     if (e.Y > viewLineEnd_) e = {int(Get(viewLineEnd_).size()) + 1, viewLineEnd_};
@@ -296,7 +309,7 @@ void TBigView::MapSelRev(const TPoint& a, const TPoint& b)
 void TBigView::MapSelRevScroll(int line)
 {
     TPoint s = selStart_, e = selEnd_;
-    if (s.Y > e.Y || (s.Y == e.Y && s.X > e.X)) std::swap(s, e);
+    Order(s, e);
     if (line < s.Y || line > e.Y || s == e) return;
     const int len = int(Get(line).size());
     if (s.Y == e.Y) MapSelRev(s, e);
@@ -333,12 +346,12 @@ void TBigView::Paint(const QRect& clipIn)
     const int64_t imgLeft = srcLeft - mapOrigin_;
     const int64_t imgRight = imgLeft + clip.width();
     const int64_t a = std::max<int64_t>(imgLeft, 0), b = std::min<int64_t>(imgRight, map_.width());
-    if (a > imgLeft) p.fillRect(QRect(clip.left(), clip.top(), int(a - imgLeft), std::min(H, clip.bottom() + 1) - clip.top()), bg);
-    if (b > a && H > clip.top()) {
+    const int end = std::min(H, clip.bottom() + 1);  // the clip's rows that the map holds
+    if (a > imgLeft) p.fillRect(QRect(clip.left(), clip.top(), int(a - imgLeft), end - clip.top()), bg);
+    if (b > a && end > clip.top()) {
         // The rows on view, in at most two runs of the turned map.
         const int x = int(clip.left() + (a - imgLeft));
         int y = clip.top();
-        const int end = std::min(H, clip.bottom() + 1);
         while (y < end) {
             const int py = MapRow(y);
             const int run = std::min(end - y, H - py);
@@ -348,7 +361,7 @@ void TBigView::Paint(const QRect& clipIn)
     }
     if (imgRight > b) {
         const int x = int(clip.left() + std::max<int64_t>(0, b - imgLeft));
-        p.fillRect(QRect(x, clip.top(), clip.right() + 1 - x, std::min(H, clip.bottom() + 1) - clip.top()), bg);
+        p.fillRect(QRect(x, clip.top(), clip.right() + 1 - x, end - clip.top()), bg);
     }
     if (clip.bottom() >= H) p.fillRect(QRect(clip.left(), H, clip.width(), height() - H), bg);
     if (caretObj_.Visible() && caretBlinkOn_) {

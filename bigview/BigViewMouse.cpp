@@ -170,15 +170,7 @@ void TBigView::SelOfDblClk(int x, int y)
     }
     SetSelStart(s);
     SetSelEnd(e);
-    MapUpdateShown();
-}
-
-void TBigView::MapUpdateShown()
-{
     MapUpdate();
-    shownSelStart_ = selStart_;
-    shownSelEnd_ = selEnd_;
-    shownSelKnown_ = !mapLock_;
 }
 
 // Inverting twice restores a pixel, so inverting the span between the old and the new end turns
@@ -190,7 +182,7 @@ void TBigView::MoveSelEnd(const TPoint& p)
     const bool known = shownSelKnown_ && shownSelStart_ == selStart_ && shownSelEnd_ == selEnd_ && !mapLock_;
     SetSelEnd(p);
     if (!known) {
-        MapUpdateShown();
+        MapUpdate();
         return;
     }
     if (selEnd_ != oldEnd) {
@@ -207,7 +199,7 @@ void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
             selDragging_ = select_;
             SetSelStart(LocateOf(x, y));
             SetSelEnd(selStart_);
-            MapUpdateShown();
+            MapUpdate();
         } else if (select_) {
             SelOfDblClk(x, y);
         }

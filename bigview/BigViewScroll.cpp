@@ -54,14 +54,17 @@ void TBigView::SetViewLineEnd(int line)
 
 void TBigView::SetScVPos(int pos)
 {
-    const int n = scOver_ ? GetCount() - 1 : GetCount() - viewLines_;
-    if (n < 0) pos = 0;
-    if (pos != scVPos_[0]) {
-        scVPos_[2] = scVPos_[1];
-        scVPos_[1] = scVPos_[0];
-        scVPos_[0] = pos;
-    }
+    if (ScrollLimit() < 0) pos = 0;
+    PushHistory(scVPos_, pos);
     MoveBar(vBar_, scVPos_[0]);
+}
+
+void TBigView::PushHistory(std::array<int, 3>& h, int pos)
+{
+    if (pos == h[0]) return;
+    h[2] = h[1];
+    h[1] = h[0];
+    h[0] = pos;
 }
 
 // Moves a bar's thumb. Drawing the bar costs more than scrolling a line of text, so it is left
@@ -83,11 +86,7 @@ void TBigView::SetScHPos(int column)
     int c = column;
     if (c > MaxChar() - 1) c = MaxChar() - 1;
     if (c < 0) c = 0;
-    if (c != scHPos_[0]) {
-        scHPos_[2] = scHPos_[1];
-        scHPos_[1] = scHPos_[0];
-        scHPos_[0] = c;
-    }
+    PushHistory(scHPos_, c);
     MoveBar(hBar_, scHPos_[0]);
     SetCaretPosition(selStart_ == selEnd_ ? caretPos_ : selEnd_);
     MapUpdate();
@@ -115,7 +114,7 @@ long long Step(int code, long long p, long long step, long long page, long long 
 
 void TBigView::DoVScroll(int code, int pos, uint32_t interval)
 {
-    if (scrollBar_ != ssVertical && scrollBar_ != ssBoth) return;
+    if (!HasVBar()) return;
     const int min = 0, max = vRangeMax_;
     long long p = viewLineStart_;
     if (!(code == SB_THUMBPOSITION && pos == -1)) {
@@ -129,7 +128,7 @@ void TBigView::DoVScroll(int code, int pos, uint32_t interval)
 
 void TBigView::DoHScroll(int code, int pos, uint32_t interval)
 {
-    if (scrollBar_ != ssHorizontal && scrollBar_ != ssBoth) return;
+    if (!HasHBar()) return;
     const int min = 0, max = hRangeMax_;
     long long p = scHPos_[0];
     const int page = std::max(ClientWidth() / charWidth_, 1);
@@ -142,7 +141,7 @@ void TBigView::DoHScroll(int code, int pos, uint32_t interval)
 
 void TBigView::WMVScroll(int code, int trackPos)
 {
-    const int n = scOver_ ? GetCount() - 1 : GetCount() - viewLines_;
+    const int n = ScrollLimit();
     if (n <= 0) {
         if (viewLineStart_ != 0) SetViewLineStart(0);
         return;

@@ -60,7 +60,6 @@ TColor FromQColor(const QColor& c);
 // when every hide has been balanced by a show.
 class TBvCaret {
 public:
-    bool Exists() const { return exists_; }
     void Create(int w, int h);
     void Destroy();
     bool Show();
@@ -107,7 +106,6 @@ public:
     int GetCapacity() const { return lines_.GetCapacity(); }
     void SetCapacity(int n) { lines_.SetCapacity(n); }
     TBvStrings& Lines() { return store_; }
-    const TBvLines& DisplayLines() const { return lines_; }
 
     // --- content operations ---
     virtual void Put(int index, const TBvText& s);
@@ -189,14 +187,12 @@ public:
     bool SelDragging() const { return selDragging_; }
     bool MapLock() const { return mapLock_; }
     int PaintCount() const { return paintCount_; }
-    int ClickKind() const { return clickKind_; }
     // The client area inside frame, caption and scroll bars, in widget coordinates.
     QRect ClientRect() const;
     int ClientWidth() const override;
     int ClientHeight() const;
     QScrollBar* VScrollBar() const { return vBar_; }
     QScrollBar* HScrollBar() const { return hBar_; }
-    const TBvCaret& CaretObject() const { return caretObj_; }
 
     // --- metrics and ranges ---
     void CalcFontSize();
@@ -239,7 +235,6 @@ public:
     void WMVScroll(int code, int trackPos);
     void WMHScroll(int code, int trackPos);
     int VRangeMax() const { return vRangeMax_; }
-    int HRangeMax() const { return hRangeMax_; }
 
     // --- selection and caret ---
     TPoint Normalise(TPoint p) const;
@@ -278,7 +273,6 @@ protected:
     void changeEvent(QEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
-    void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
@@ -311,8 +305,19 @@ private:
     void WMKeyUp();
     void RecreateWindow();
     void ApplyFollowUp(TBvFollowUp f);
+    bool HasVBar() const { return scrollBar_ == ssVertical || scrollBar_ == ssBoth; }
+    bool HasHBar() const { return scrollBar_ == ssHorizontal || scrollBar_ == ssBoth; }
+    // The last top line the vertical range reaches: the last line itself with ScOver, else the
+    // one that puts the last line in the last row.
+    int ScrollLimit() const { return scOver_ ? GetCount() - 1 : GetCount() - viewLines_; }
+    // ViewLines from the control's height less the horizontal bar and the caption bar; the
+    // frame is not taken off, so the last row may be cut.
+    void CalcViewLines();
+    int64_t MapImageWidth() const;
     void MoveBar(QScrollBar* bar, int pos);
     void Present();
+    // Stores a new scroll position with its two previous distinct values.
+    static void PushHistory(std::array<int, 3>& h, int pos);
     void DrawRow(QPainter& p, int line, int logicalY);
     void InvertRect(int64_t left, int top, int64_t right, int bottom);
     void ScrollMapPixels(int d, bool up);
@@ -399,8 +404,8 @@ private:
     // Moves SelEnd to p and brings the map up to date: when the map is known to show the
     // selection as it was, only the difference is inverted, else the map is redrawn.
     void MoveSelEnd(const TPoint& p);
-    // Redraws the map and notes the selection it now shows.
-    void MapUpdateShown();
-    TPoint shownSelStart_, shownSelEnd_;  // the selection the map showed after the last of these
+    // The selection the map's pixels show, while that is known (see NoteShownSelection).
+    void NoteShownSelection(bool redrawn);
+    TPoint shownSelStart_, shownSelEnd_;
     bool shownSelKnown_ = false;
 };

@@ -6,3 +6,13 @@ struct TPoint {
     int Y = 0;
     friend bool operator==(const TPoint&, const TPoint&) = default;
 };
+
+// Puts two positions in reading order (line, then column), as every reader of a selection does.
+inline void Order(TPoint& a, TPoint& b)
+{
+    if (a.Y > b.Y || (a.Y == b.Y && a.X > b.X)) {
+        const TPoint t = a;
+        a = b;
+        b = t;
+    }
+}

@@ -25,7 +25,6 @@ public:
     const QFont& Font() const { return font_; }
     int CharWidth() const { return charWidth_; }
     int LineHeight() const { return lineHeight_; }  // text height plus external leading
-    int Ascent() const { return ascent_; }
     // True when every character is one cell of its class (fixed pitch): then every byte but a
     // tab is CharWidth pixels and measuring needs only to find the tabs.
     bool CellGrid() const { return grid_; }
