@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "bigview/BvLines.h"
+#include "model/BvLines.h"
 #include "bigview/ViewFont.h"
 
 namespace {

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "bigview/BvLines.h"
-#include "bigview/BvStrings.h"
-#include "bigview/BvText.h"
-#include "bigview/BvTypes.h"
+#include "model/BvLines.h"
+#include "model/BvStrings.h"
+#include "model/BvText.h"
+#include "model/BvTypes.h"
 #include "bigview/ViewFont.h"
 
 class QIODevice;

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "bigview/BvMeasure.h"
+#include "model/BvMeasure.h"
 #include "platform/Cp932.h"
 
 class QPainter;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bigview/BvLines.h"
+#include "model/BvLines.h"
 #include "fuzz/FuzzCommon.h"
 
 namespace {

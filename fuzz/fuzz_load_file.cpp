@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "bigview/BvStrings.h"
+#include "model/BvStrings.h"
 #include "fuzz/FuzzCommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -20,7 +20,7 @@
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
-#include "bigview/BvLines.h"
+#include "model/BvLines.h"
 #include "bigview/ViewFont.h"
 #include "platform/FileRead.h"
 

@@ -6,6 +6,10 @@
 #include <QImage>
 #include <QPainter>
 #include <string>
+#include <tuple>
+#include <vector>
+
+#include "model/BvLines.h"
 
 namespace {
 
@@ -90,4 +94,26 @@ TEST_F(ViewFontTest, DrawTextStaysInItsCells)
             if (x < 10 || x >= 10 + w || y < 5 || y >= 5 + font.LineHeight()) {
                 ASSERT_EQ(img.pixelColor(x, y), paper) << x << "," << y;
             }
+}
+
+TEST(ViewFontDerivation, RealFontPixelFit)
+{
+    TBvStrings store;
+    const TViewFont font(TViewFont::DefaultViewFont());
+    TViewFontMeasure fm(font, 100);
+    TBvLines real(store, fm);
+    std::string kanji;
+    for (int i = 0; i < 20; ++i) kanji += "\x8A\xBF";
+    store.Add(TBvText(std::string(40, 'a')));
+    store.Add(TBvText(kanji));
+    real.CalcBvLines(0);
+    // The 15-byte fit ends on a lead byte in the kanji line: its pieces are 14 bytes but the last.
+    std::vector<std::tuple<int, int, int, int, bool>> pieces;
+    for (int i = 0; i < real.GetCount(); ++i) {
+        const TBvInfo& r = real.Info(i);
+        pieces.emplace_back(r.OrgIndex, r.OrgPos, r.Len, int(r.SubLine), bool(r.Cr));
+    }
+    using P = std::tuple<int, int, int, int, bool>;
+    EXPECT_EQ(pieces, (std::vector<P>{P{0, 1, 15, 0, false}, P{0, 16, 15, 1, false}, P{0, 31, 15, 2, true},
+                                      P{1, 1, 14, 0, false}, P{1, 15, 14, 1, false}, P{1, 29, 15, 2, true}}));
 }

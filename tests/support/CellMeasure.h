@@ -1,7 +1,7 @@
 #pragma once
 // A measure that needs no font, for the document model's tests and fuzzers: every byte 6 px,
 // a tab to the next multiple of the tab distance (0: one cell).
-#include "bigview/BvMeasure.h"
+#include "model/BvMeasure.h"
 
 struct CellMeasure : TBvMeasure {
     int client = 100;

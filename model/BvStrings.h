@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "bigview/BvText.h"
+#include "model/BvText.h"
 
 class QIODevice;
 

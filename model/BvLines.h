@@ -3,9 +3,9 @@
 // conversions between display positions and file positions.
 #include <cstdint>
 
-#include "bigview/BvMeasure.h"
-#include "bigview/BvStrings.h"
-#include "bigview/BvTypes.h"
+#include "model/BvMeasure.h"
+#include "model/BvStrings.h"
+#include "model/BvTypes.h"
 
 // One display line. Len of a file line's last piece may exceed the bytes that remain;
 // every reader clips it at the line's end.

@@ -1,10 +1,10 @@
-#include "bigview/BvLines.h"
+#include "model/BvLines.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "bigview/BvArray.h"
+#include "model/BvArray.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 

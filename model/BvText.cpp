@@ -1,4 +1,4 @@
-#include "bigview/BvText.h"
+#include "model/BvText.h"
 
 #include <cstdlib>
 #include <new>

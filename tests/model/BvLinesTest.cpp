@@ -1,4 +1,4 @@
-#include "bigview/BvLines.h"
+#include "model/BvLines.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <random>
 #include <tuple>
 
-#include "bigview/ViewFont.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 #include "support/CellMeasure.h"
@@ -153,22 +152,6 @@ TEST_F(BvLinesTest, Setters)
     EXPECT_EQ(v.SetMaxChar(0), TBvFollowUp::MapResize);
     EXPECT_EQ(v.MaxChar(), 1);
     EXPECT_EQ(v.SetMaxChar(-7), TBvFollowUp::None);
-}
-
-TEST_F(BvLinesTest, RealFontPixelFit)
-{
-    const TViewFont font(TViewFont::DefaultViewFont());
-    TViewFontMeasure fm(font, 100);
-    TBvLines real(store, fm);
-    std::string kanji;
-    for (int i = 0; i < 20; ++i) kanji += "\x8A\xBF";
-    store.Add(T(std::string(40, 'a')));
-    store.Add(T(kanji));
-    real.CalcBvLines(0);
-    // The 15-byte fit ends on a lead byte in the kanji line: its pieces are 14 bytes but the last.
-    EXPECT_THAT(Pieces(real), ElementsAre(Piece{0, 1, 15, 0, false}, Piece{0, 16, 15, 1, false},
-                                          Piece{0, 31, 15, 2, true}, Piece{1, 1, 14, 0, false},
-                                          Piece{1, 15, 14, 1, false}, Piece{1, 29, 15, 2, true}));
 }
 
 // Random lines of ASCII, lead and trail bytes, tabs, NULs and LFs, derived in every wrap mode.

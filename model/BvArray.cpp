@@ -1,4 +1,4 @@
-#include "bigview/BvArray.h"
+#include "model/BvArray.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

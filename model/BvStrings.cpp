@@ -1,4 +1,4 @@
-#include "bigview/BvStrings.h"
+#include "model/BvStrings.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "bigview/BvArray.h"
+#include "model/BvArray.h"
 #include "platform/Exception.h"
 #include "platform/FileRead.h"
 

@@ -1,4 +1,4 @@
-#include "bigview/BvStrings.h"
+#include "model/BvStrings.h"
 
 #include <sys/stat.h>
 
