@@ -55,6 +55,10 @@ void TForm1::FormCreate()
 {
     // A top-level QMainWindow has its own taskbar entry and minimises to it by itself, so no
     // window-ownership plumbing is needed.
+    // Keys of the key map that are no menu shortcuts, shown beside their commands.
+    ExecEditor1->setText(ExecEditor1->text() + QStringLiteral("\tShift+Enter"));
+    Back1->setText(Back1->text() + QStringLiteral("\tAlt+←"));
+    Forward1->setText(Forward1->text() + QStringLiteral("\tAlt+→"));
     setAcceptDrops(true);
 }
 

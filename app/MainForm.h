@@ -1,15 +1,25 @@
 #pragma once
 // TForm1: the main window. Its whole client area is the text view BigView1; around it are the
-// menus and the ways of opening a file. One class, split over files by concern:
-//   MainForm.cpp       construction, showing, closing, caption
-//   MainFormOpen.cpp   OpenFile, tab width by extension, Open dialog, reload, dropped files
-//   MainFormMenus.cpp  menu bar, context menu, their enabling, Copy and Exit
+// menus and the commands. Each handler is a few lines over the classes that do the work; the
+// class is split over files by concern:
+//   MainForm.cpp          construction, showing, closing, caption
+//   MainFormOpen.cpp      OpenFile, tab width by extension, Open dialog, reload, dropped files
+//   MainFormMenus.cpp     menu bar, context menu, their enabling, Copy and Exit
+//   MainFormKeys.cpp      key map, wheel, scroll operations
+//   MainFormHistory.cpp   Back, Forward, the Go menu's entries
+//   MainFormFind.cpp      Find, Find next, Find previous
+//   MainFormEditor.cpp    the external editor
+//   MainFormLink.cpp      open requests from other programs, the mail-client link
+//   MainFormSettings.cpp  loading and saving the settings, the settings dialog, about box
+//   MainFormHelp.cpp      help and the readme
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "settings/Settings.h"
 
 class QAction;
 class QFileDialog;
@@ -41,8 +51,8 @@ public:
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
-    // Settings fields, at their design values until the settings store applies its own.
-    bool FgWindow = false;  // a dropped file brings the window to the front
+    // The settings, at their design values until the settings store applies its own.
+    TSettings Settings;
 
     // --- components ---
     TBigView* BigView1 = nullptr;
@@ -55,9 +65,34 @@ public:
     QAction* Exit1 = nullptr;
     QMenu* Edit1 = nullptr;
     QAction* Copy1 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* Find1 = nullptr;
+    QAction* FindN1 = nullptr;
+    QAction* FindP1 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* ExecEditor1 = nullptr;
+    QMenu* Go1 = nullptr;
+    QAction* Back1 = nullptr;
+    QAction* Forward1 = nullptr;
+    QAction* N5 = nullptr;
+    QAction* HistP[10] = {};  // HistP1 .. HistP10, data (Tag) 1 .. 10
+    QMenu* Setting1 = nullptr;
+    QAction* EnvSet1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* Den8LinkP1 = nullptr;
+    QAction* N8 = nullptr;
+    QAction* DelReg1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Topic1 = nullptr;
+    QAction* TavukoTxt1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* About1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* CopyP1 = nullptr;
     QAction* N7 = nullptr;
+    QAction* BackP1 = nullptr;
+    QAction* ForwardP1 = nullptr;
+    QAction* N9 = nullptr;
     QAction* ReloadP1 = nullptr;
 
     // The main window's values for its view (also what tavuko-render shows).
@@ -82,6 +117,26 @@ public:
     void Edit1Click();
     void Copy1Click();
     void PopupMenu1Popup();
+    // Find (MainFormFind.cpp). FindText: the find dialog's search text.
+    QString FindText() const;
+    void Find1Click();
+    void FindN1Click();
+    void FindP1Click();
+    // The external editor (MainFormEditor.cpp).
+    void ExecEditor1Click();
+    // History (MainFormHistory.cpp).
+    void Back1Click();
+    void Forward1Click();
+    void HistPClick(QAction* item);
+    // Settings, the settings dialog and the about box (MainFormSettings.cpp).
+    void EnvSet1Click();
+    void DelReg1Click();
+    void About1Click();
+    // The mail-client link (MainFormLink.cpp).
+    void Den8LinkP1Click();
+    // Help and the readme (MainFormHelp.cpp).
+    void Topic1Click();
+    void TavukoTxt1Click();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -4,47 +4,95 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <utility>
 
 #include "app/BusyCursor.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 
+namespace {
+
+// A menu item with its caption, an optional shortcut and its design enabled state, whose
+// triggering calls the given command.
+template <class F>
+QAction* Item(QMenu* menu, const char* caption, QKeySequence shortcut, bool enabled, F&& command)
+{
+    QAction* a = menu->addAction(QString::fromUtf8(caption));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    a->setEnabled(enabled);
+    QObject::connect(a, &QAction::triggered, menu, std::forward<F>(command));
+    return a;
+}
+
+}  // namespace
+
 void TForm1::CreateMenus()
 {
-    File1 = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    Open1 = File1->addAction(QStringLiteral("開く(&O)..."));
-    Open1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    Reload1 = File1->addAction(QStringLiteral("再読み込み(&R)"));
-    Reload1->setShortcut(QKeySequence(Qt::Key_F5));
-    Reload1->setEnabled(false);
+    QMenuBar* bar = menuBar();
+    File1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    Open1 = Item(File1, "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), true, [this] { Open1Click(); });
+    Reload1 = Item(File1, "再読み込み(&R)", QKeySequence(Qt::Key_F5), false, [this] { Reload1Click(); });
     N1 = File1->addSeparator();
-    Exit1 = File1->addAction(QStringLiteral("Tavuko の終了(&X)"));
-    connect(Open1, &QAction::triggered, this, [this] { Open1Click(); });
-    connect(Reload1, &QAction::triggered, this, [this] { Reload1Click(); });
-    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    Exit1 = Item(File1, "Tavuko の終了(&X)", {}, true, [this] { Exit1Click(); });
 
-    Edit1 = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    Copy1 = Edit1->addAction(QStringLiteral("コピー(&C)"));
-    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    Copy1->setEnabled(false);
+    Edit1 = bar->addMenu(QStringLiteral("編集(&E)"));
     connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
-    connect(Copy1, &QAction::triggered, this, [this] { Copy1Click(); });
+    Copy1 = Item(Edit1, "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false, [this] { Copy1Click(); });
+    N4 = Edit1->addSeparator();
+    Find1 = Item(Edit1, "検索(&F)...", QKeySequence(Qt::CTRL | Qt::Key_F), false, [this] { Find1Click(); });
+    FindN1 = Item(Edit1, "次を検索(&N)", QKeySequence(Qt::Key_F3), false, [this] { FindN1Click(); });
+    FindP1 = Item(Edit1, "前を検索(&P)", QKeySequence(Qt::SHIFT | Qt::Key_F3), false, [this] { FindP1Click(); });
+    N6 = Edit1->addSeparator();
+    ExecEditor1 = Item(Edit1, "エディタを起動(&E)", {}, true, [this] { ExecEditor1Click(); });
+
+    Go1 = bar->addMenu(QStringLiteral("移動(&G)"));
+    Back1 = Item(Go1, "前に戻る(&B)", {}, false, [this] { Back1Click(); });
+    Forward1 = Item(Go1, "次に進む(&F)", {}, false, [this] { Forward1Click(); });
+    N5 = Go1->addSeparator();
+    N5->setVisible(false);
+    for (int n = 1; n <= 10; ++n) {
+        QAction* h = Go1->addAction(QStringLiteral("&%1").arg(n % 10));
+        h->setObjectName(QStringLiteral("HistP%1").arg(n));
+        h->setData(n);  // the item's Tag
+        h->setCheckable(true);
+        h->setVisible(false);
+        connect(h, &QAction::triggered, this, [this, h] { HistPClick(h); });
+        HistP[n - 1] = h;
+    }
+
+    Setting1 = bar->addMenu(QStringLiteral("設定(&S)"));
+    EnvSet1 = Item(Setting1, "環境設定(&E)...", {}, true, [this] { EnvSet1Click(); });
+    N3 = Setting1->addSeparator();
+    Den8LinkP1 = Item(Setting1, "電信八号とリンク(&L)", {}, true, [this] { Den8LinkP1Click(); });
+    Den8LinkP1->setCheckable(true);
+    N8 = Setting1->addSeparator();
+    DelReg1 = Item(Setting1, "設定情報を削除(&D)", {}, true, [this] { DelReg1Click(); });
+    DelReg1->setData(0);  // the Tag: 1 once the settings are deleted
+
+    Help1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    Topic1 = Item(Help1, "トピックの検索(&H)", QKeySequence(Qt::Key_F1), true, [this] { Topic1Click(); });
+    TavukoTxt1 = Item(Help1, "TAVUKO.TXT を開く(&T)", {}, true, [this] { TavukoTxt1Click(); });
+    N2 = Help1->addSeparator();
+    About1 = Item(Help1, "バージョン情報(&A)", {}, true, [this] { About1Click(); });
 
     PopupMenu1 = new QMenu(this);
-    CopyP1 = PopupMenu1->addAction(QStringLiteral("コピー(&C)"));
-    N7 = PopupMenu1->addSeparator();
-    ReloadP1 = PopupMenu1->addAction(QStringLiteral("再読み込み(&R)"));
-    ReloadP1->setEnabled(false);
     connect(PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
-    connect(CopyP1, &QAction::triggered, this, [this] { Copy1Click(); });
-    connect(ReloadP1, &QAction::triggered, this, [this] { Reload1Click(); });
+    CopyP1 = Item(PopupMenu1, "コピー(&C)", {}, true, [this] { Copy1Click(); });
+    N7 = PopupMenu1->addSeparator();
+    BackP1 = Item(PopupMenu1, "前に戻る(&B)", {}, false, [this] { Back1Click(); });
+    ForwardP1 = Item(PopupMenu1, "次に進む(&F)", {}, false, [this] { Forward1Click(); });
+    N9 = PopupMenu1->addSeparator();
+    ReloadP1 = Item(PopupMenu1, "再読み込み(&R)", {}, false, [this] { Reload1Click(); });
     BigView1->SetPopupMenu(PopupMenu1);
 }
 
 void TForm1::Edit1Click()
 {
-    const bool selected = !(BigView1->SelStart() == BigView1->SelEnd());
-    Copy1->setEnabled(selected);
+    Copy1->setEnabled(BigView1->CopyToSelBuf(nullptr) > 0);
+    Find1->setEnabled(!CurrentFileName.empty());
+    const bool findText = !FindText().isEmpty();
+    FindN1->setEnabled(findText);
+    FindP1->setEnabled(findText);
 }
 
 void TForm1::PopupMenu1Popup()
@@ -52,6 +100,8 @@ void TForm1::PopupMenu1Popup()
     Edit1Click();
     CopyP1->setVisible(Copy1->isEnabled());
     N7->setVisible(Copy1->isEnabled());
+    BackP1->setEnabled(Back1->isEnabled());
+    ForwardP1->setEnabled(Forward1->isEnabled());
     ReloadP1->setEnabled(Reload1->isEnabled());
 }
 

@@ -115,7 +115,7 @@ void TForm1::DropFiles(const std::vector<std::string>& names)
     if (names.empty()) return;
     CurrentFileName = names.front();
     OpenFile(CurrentFileName, true);
-    if (FgWindow) {
+    if (Settings.FgWindow) {
         raise();
         activateWindow();
     }

@@ -340,7 +340,7 @@ TEST_F(MainFormTest, WithFgWindowADropBringsTheWindowToTheFront)
     form->DropFiles({name});
     QTest::qWait(20);
     EXPECT_FALSE(form->isActiveWindow());
-    form->FgWindow = true;
+    form->Settings.FgWindow = true;
     form->DropFiles({name});
     EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
 }

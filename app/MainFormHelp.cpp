@@ -1,0 +1,5 @@
+// Not built yet: the commands of this file do nothing.
+#include "app/MainForm.h"
+
+void TForm1::Topic1Click() {}
+void TForm1::TavukoTxt1Click() {}
