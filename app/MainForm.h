@@ -132,8 +132,13 @@ public:
     void EnvSet1Click();
     void DelReg1Click();
     void About1Click();
-    // The mail-client link (MainFormLink.cpp).
+    // The mail-client link (MainFormLink.cpp): whether it is open, toggling it, and sending the
+    // mail client one of its two step requests (nothing while unlinked).
+    bool MailLinked() const;
+    void ToggleMailLink();
     void Den8LinkP1Click();
+    void SendMailNext();
+    void SendMailPrev();
     // Help and the readme (MainFormHelp.cpp).
     void Topic1Click();
     void TavukoTxt1Click();
