@@ -7,6 +7,7 @@
 #include <QShowEvent>
 
 #include "bigview/Bigview.h"
+#include "settings/Settings.h"
 
 std::string CurrentFileName;
 
@@ -29,27 +30,6 @@ TForm1::TForm1(TBigView* view, QWidget* parent) : QMainWindow(parent), BigView1(
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::ApplyViewDesignValues(TBigView& view)
-{
-    view.SetBvStyle(BvSet({bvClientLow}));
-    view.SetCapacity(0);
-    view.SetPCanLimit(0);
-    view.SetWrapByte(0);
-    view.SetCaret(false);
-    view.SetScOver(false);
-    view.SetSelect(true);
-    view.SetCRMark(true);
-    view.SetWordWrap(true);
-    view.SetColor(clBlack);
-    view.SetCRColor(clAqua);
-    view.SetViewFont(TViewFont::DefaultViewFont());
-    view.SetFontColor(clWhite);
-    view.SetMaxChar(87);
-    view.SetScrollBar(ssVertical);
-    view.SetScrollSense(1);
-    view.SetViewTabStop(8);
-}
 
 void TForm1::FormCreate()
 {

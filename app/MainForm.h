@@ -95,9 +95,6 @@ public:
     QAction* N9 = nullptr;
     QAction* ReloadP1 = nullptr;
 
-    // The main window's values for its view (also what tavuko-render shows).
-    static void ApplyViewDesignValues(TBigView& view);
-
     // --- operations ---
     void UpdateTitle();
     void OpenFile(const std::string& name, bool addToHistory);
