@@ -53,6 +53,7 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
+    LoadSettings();
     if (!Arguments.empty()) {
         CurrentFileName = Arguments.front();
         OpenFile(CurrentFileName, true);
@@ -70,9 +71,15 @@ void TForm1::closeEvent(QCloseEvent* e)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = true;
-    // A maximised window is restored first, so that its normal geometry is what the settings
-    // store keeps once it saves here.
-    if (isMaximized()) showNormal();
+    if (DelReg1->data().toInt() == 1) return;  // the settings were deleted: nothing is saved
+    // A maximised window is restored first, so that its normal geometry is what is saved; the
+    // window system restores it later, so the geometry is put back here at once.
+    if (isMaximized()) {
+        const QRect normal = normalGeometry();
+        showNormal();
+        setGeometry(normal);
+    }
+    SaveSettings();
 }
 
 void TForm1::UpdateTitle()

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/UserStore.h"
 #include "settings/Settings.h"
 
 class QAction;
@@ -51,8 +52,12 @@ public:
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
-    // The settings, at their design values until the settings store applies its own.
+    // The settings, at their design values until the settings store applies its own. The view
+    // holds the font, colour and line-end values while the program runs; Settings takes them
+    // back from it before saving.
     TSettings Settings;
+    // The per-user store the settings are loaded from and saved to.
+    QString UserStoreFile = platform::TRegistry::DefaultFileName();
 
     // --- components ---
     TBigView* BigView1 = nullptr;
@@ -126,6 +131,10 @@ public:
     void Forward1Click();
     void HistPClick(QAction* item);
     // Settings, the settings dialog and the about box (MainFormSettings.cpp).
+    void LoadSettings();
+    void SaveSettings();
+    // Copy's shortcut: Shift+F8 while CcrScroll is on (Ctrl+C then pages), else Ctrl+C.
+    void SetCopyShortcut();
     void EnvSet1Click();
     void DelReg1Click();
     void About1Click();
