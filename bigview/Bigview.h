@@ -392,6 +392,8 @@ private:
     // Moves SelEnd to p and brings the map up to date: when the map is known to show the
     // selection as it was, only the difference is inverted, else the map is redrawn.
     void MoveSelEnd(TDispPos p);
-    // Lets events in until the next screen frame is due.
+    // Lets events in until the next screen frame is due, or until the drag ends.
     void WaitForNextFrame();
+    void EndDrag();
+    class QEventLoop* frameWait_ = nullptr;
 };
