@@ -130,6 +130,8 @@ public:
     // the file lines; leaves the display position of the match's first byte, or of the end of
     // the text when there is none. The view neither scrolls nor selects.
     virtual bool Find(const TBvText& text, int& line, int& column) const;
+    // The display lines themselves, for the find dialog's search over them.
+    const TBvLines& DisplayLines() const { return lines_; }
 
     // --- properties ---
     TBvStyle BvStyle() const { return bvStyle_; }
