@@ -64,6 +64,7 @@ Novel* Get(benchmark::State& state)
         state.SkipWithError("corpus file missing");
         return nullptr;
     }
+    novel->beeps = 0;  // the beeps of this benchmark alone
     return novel.get();
 }
 
@@ -83,7 +84,6 @@ void BM_FindAbsentForward(benchmark::State& state)
     Novel* n = Get(state);
     if (!n) return;
     n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
-    n->beeps = 0;
     n->view.SetViewLineStart(0);
     for (auto _ : state) {
         n->dlg.LastFindText.clear();  // a new text: from the top line itself
@@ -99,7 +99,6 @@ void BM_FindAbsentBackward(benchmark::State& state)
     Novel* n = Get(state);
     if (!n) return;
     n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
-    n->beeps = 0;
     n->view.SetViewLineStart(n->view.GetCount() - 1);
     for (auto _ : state) n->dlg.FindBackward();
     Report(state, *n, n->view.ViewLineStart());
