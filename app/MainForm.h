@@ -25,6 +25,7 @@ class QAction;
 class QFileDialog;
 class QMenu;
 class TBigView;
+class TFindDlg;
 
 // Program-level state, alive from before the main window until the program ends.
 // The full path of the file now shown (bytes as the file system takes them), "" while none is.
@@ -117,7 +118,9 @@ public:
     void Edit1Click();
     void Copy1Click();
     void PopupMenu1Popup();
-    // Find (MainFormFind.cpp). FindText: the find dialog's search text.
+    // Find (MainFormFind.cpp). FindDlg: the find dialog, made by the program entry after this
+    // window and alive until the program ends (none until then). FindText: its search text.
+    TFindDlg* FindDlg = nullptr;
     QString FindText() const;
     void Find1Click();
     void FindN1Click();
