@@ -147,9 +147,21 @@ void TBigView::ShowLoaded()
     }
 }
 
-void TBigView::LoadFromFile(const std::string& name)
+void TBigView::LoadFromFile(const std::string& name) { LoadFromFile(name, TBvLoadProgress()); }
+
+void TBigView::LoadFromFile(const std::string& name, const TBvLoadProgress& progress)
 {
-    store_.LoadFromFile(name);
+    {
+        // While the store fills, the display lines still describe the old text: a paint in
+        // between copies the map as it is and draws nothing from the model.
+        struct Lock {
+            bool& lock;
+            const bool was = lock;
+            ~Lock() { lock = was; }
+        } lock{mapLock_};
+        mapLock_ = true;
+        store_.LoadFromFile(name, progress);
+    }
     ShowLoaded();
 }
 

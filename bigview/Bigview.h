@@ -119,6 +119,9 @@ public:
     virtual int IndexOf(const TBvText& s) const;
     virtual void Insert(int index, const TBvText& s);
     virtual void LoadFromFile(const std::string& name);
+    // The same, with progress called while the file is read (see TBvLoadProgress): it may let
+    // the window paint, which then copies the map as it was; returning false abandons the load.
+    void LoadFromFile(const std::string& name, const TBvLoadProgress& progress);
     virtual void LoadFromStream(QIODevice& stream);
     virtual void SaveToFile(const std::string& name) const;
     virtual void SaveToStream(QIODevice& stream) const;
