@@ -481,5 +481,7 @@ void TBigView::focusOutEvent(QFocusEvent* e)
 void TBigView::keyReleaseEvent(QKeyEvent* e)
 {
     QWidget::keyReleaseEvent(e);
+    const bool dragging = selDragging_;
     WMKeyUp();
+    if (dragging && !selDragging_) OfferPrimarySelection();
 }

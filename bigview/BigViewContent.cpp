@@ -147,9 +147,7 @@ void TBigView::ShowLoaded()
     }
 }
 
-void TBigView::LoadFromFile(const std::string& name) { LoadFromFile(name, TBvLoadProgress()); }
-
-void TBigView::LoadFromFile(const std::string& name, const TBvLoadProgress& progress)
+void TBigView::LoadFromFile(const std::string& name)
 {
     {
         // While the store fills, the display lines still describe the old text: a paint in
@@ -160,7 +158,7 @@ void TBigView::LoadFromFile(const std::string& name, const TBvLoadProgress& prog
             ~Lock() { lock = was; }
         } lock{mapLock_};
         mapLock_ = true;
-        store_.LoadFromFile(name, progress);
+        store_.LoadFromFile(name, OnLoadProgress);
     }
     ShowLoaded();
 }
