@@ -144,7 +144,7 @@ TEST_F(OpenFilesTest, ATypedWildcardFiltersTheListInsteadOfOpening)
         d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("*.txt"));
         QMetaObject::invokeMethod(d, "accept");
         stillOpen = d->isVisible();
-        QTest::qWaitFor([&] { return Listed(d).size() == 1; }, 2000);
+        (void)QTest::qWaitFor([&] { return Listed(d).size() == 1; }, 2000);  // checked below
         after = Listed(d);
     });
     form->Open1Click();
