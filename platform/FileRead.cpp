@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <new>
 
