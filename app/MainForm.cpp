@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include "bigview/Bigview.h"
+#include "platform/FileNames.h"
 
 std::string CurrentFileName;
 
@@ -73,10 +76,20 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
-    if (!Arguments.empty()) {
-        CurrentFileName = Arguments.front();
-        OpenFile(CurrentFileName, true);
+    // The window is painted first, so that a long load runs in a window on the screen.
+    if (!Arguments.empty()) QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
+}
+
+void TForm1::OpenFirstArgument(int tries)
+{
+    // Waits for the window system to show the window, for a second at most.
+    if (windowHandle() && !windowHandle()->isExposed() && tries < 100) {
+        QTimer::singleShot(10, this, [this, tries] { OpenFirstArgument(tries + 1); });
+        return;
     }
+    repaint();  // painted now, and on the screen
+    CurrentFileName = Arguments.front();
+    OpenFile(CurrentFileName, true);
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
@@ -97,9 +110,8 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::UpdateTitle()
 {
-    QString title = CurrentFileName.empty()
-                        ? QStringLiteral("Tavuko")
-                        : QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko");
+    QString title = CurrentFileName.empty() ? QStringLiteral("Tavuko")
+                                            : platform::DisplayFileName(CurrentFileName) + QStringLiteral(" - Tavuko");
     const QString findText = FindText();
     if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
     setWindowTitle(title);

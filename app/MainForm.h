@@ -26,6 +26,7 @@ class QFileDialog;
 class QMenu;
 class TBigView;
 class TFindDlg;
+class TLoadGate;
 
 // Program-level state, alive from before the main window until the program ends.
 // The full path of the file now shown (bytes as the file system takes them), "" while none is.
@@ -103,6 +104,8 @@ public:
     void UpdateTitle();
     void OpenFile(const std::string& name, bool addToHistory);
     void ApplyTabStopForFile(const std::string& name);
+    // What may happen while a file loads (made when first needed).
+    TLoadGate* LoadGate();
     // The tab width a file name's extension asks for.
     static int TabStopForFile(const std::string& name);
     // Opens the first of the dropped files, by its full name.
@@ -157,6 +160,11 @@ private:
     void CreateMenus();
     bool IsEditShortcut(const QKeyEvent& key) const;
 
+    // Opens the first argument once the window is on the screen and painted.
+    void OpenFirstArgument(int tries);
+
     bool shown_ = false;
     QFileDialog* openDialog_ = nullptr;
+    TLoadGate* loadGate_ = nullptr;
+    std::string loadingName_;  // the name OpenFile is loading
 };

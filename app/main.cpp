@@ -1,6 +1,9 @@
 // Program entry: the application, the main window with its own taskbar entry, the message loop.
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <exception>
 
@@ -43,6 +46,11 @@ public:
 int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
+    // Qt's own texts (the dialogs' and message boxes' buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     try {
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavuko.png")));
         TViewFont::InstallSubstitutions();

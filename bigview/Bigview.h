@@ -35,6 +35,7 @@
 #include "model/BvTypes.h"
 
 class QIODevice;
+class QMimeData;
 class QScrollBar;
 class QTimer;
 
@@ -175,6 +176,9 @@ public:
     std::function<void(TBigView*)> OnBvStyleChanged;
     std::function<void(TBigView*, int&)> OnViewLineChanging;
     std::function<void(TBigView*)> OnViewLineChanged;
+    // Called while LoadFromFile reads the file (see TBvLoadProgress): it may let the window
+    // paint, which then copies the map as it was; returning false abandons the load.
+    TBvLoadProgress OnLoadProgress;
 
     // --- public state ---
     int ViewLineStart() const { return viewLineStart_; }
@@ -252,6 +256,12 @@ public:
     // nothing is selected. 64-bit: a selection may be larger than 2 GiB.
     int64_t CopyToSelBuf(char* buf) const;
     void CopyToClipboard();
+    // The selection as the clipboard takes it (CP932 bytes and their text), or null when
+    // nothing is selected (BigViewPrimary.cpp).
+    QMimeData* SelectionMimeData() const;
+    // A finished drag selection is also X11's PRIMARY selection, so that a middle click in
+    // another program pastes it; the view's selection stays.
+    void OfferPrimarySelection() const;
 
     // --- pointing: the keys the view keeps from focus navigation ---
     // True for the virtual-key codes of the arrow keys (0x25..0x28).
