@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/StartProgram.h"
 #include "settings/Settings.h"
 
 class QAction;
@@ -122,8 +123,9 @@ public:
     void Find1Click();
     void FindN1Click();
     void FindP1Click();
-    // The external editor (MainFormEditor.cpp).
+    // The external editor (MainFormEditor.cpp), started through StartProgramFn.
     void ExecEditor1Click();
+    TStartProgramFn StartProgramFn = StartDetachedProgram;
     // History (MainFormHistory.cpp).
     void Back1Click();
     void Forward1Click();
