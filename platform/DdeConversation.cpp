@@ -79,22 +79,21 @@ void TDdeServerConv::HandleNext()
     if (handling_ || pending_.empty()) return;
     TPending p = std::move(pending_.front());
     pending_.pop_front();
-    if (!FromThisUser(p.message.service())) {
-        bus_.send(p.message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("Not this user's request.")));
-    } else {
-        handling_ = true;
-        bool result = false;
-        try {
-            result = onExecute_(p.text);
-        } catch (...) {
-            handling_ = false;
-            bus_.send(p.message.createErrorReply(QDBusError::Failed, QStringLiteral("The request failed.")));
-            Schedule();
-            throw;
-        }
+    // Busy from the start: a request handled in a loop run meanwhile (by a message box of the
+    // handler, say) would overtake this one.
+    handling_ = true;
+    QDBusMessage reply;
+    try {
+        if (FromThisUser(p.message.service())) reply = p.message.createReply(onExecute_(p.text));
+        else reply = p.message.createErrorReply(QDBusError::AccessDenied, QStringLiteral("Not this user's request."));
+    } catch (...) {
         handling_ = false;
-        bus_.send(p.message.createReply(result));
+        bus_.send(p.message.createErrorReply(QDBusError::Failed, QStringLiteral("The request failed.")));
+        Schedule();
+        throw;
     }
+    handling_ = false;
+    bus_.send(reply);
     Schedule();
 }
 
