@@ -46,8 +46,7 @@ std::string FindProgram(const std::string& name)
     for (;;) {
         const size_t end = std::min(path.find(':', start), path.size());
         // An empty entry is the working directory.
-        std::string dir(path.substr(start, end - start));
-        if (dir.empty()) dir = ".";
+        const std::string dir = end == start ? std::string(".") : std::string(path.substr(start, end - start));
         const std::string candidate = dir + "/" + name;
         if (IsExecutableFile(candidate)) return candidate;
         if (end == path.size()) return {};
