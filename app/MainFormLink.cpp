@@ -1,7 +1,6 @@
 // Open requests from other programs, and the link to the mail client.
 #include <QAction>
 #include <QDBusConnection>
-#include <QFile>
 
 #include "app/MainForm.h"
 #include "app/OpenRequest.h"
