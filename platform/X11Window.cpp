@@ -41,7 +41,7 @@ Property Get(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property)
     if (!reply || reply->type == XCB_ATOM_NONE) return p;
     p.type = reply->type;
     p.bytes.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                   size_t(xcb_get_property_value_length(reply.get())) * (reply->format / 8));
+                   size_t(xcb_get_property_value_length(reply.get())));  // in bytes already
     return p;
 }
 
