@@ -98,8 +98,12 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::UpdateTitle()
 {
-    if (CurrentFileName.empty()) setWindowTitle(QStringLiteral("Tavuko"));
-    else setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko"));
+    QString title = CurrentFileName.empty()
+                        ? QStringLiteral("Tavuko")
+                        : QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko");
+    const QString findText = FindText();
+    if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
+    setWindowTitle(title);
 }
 
 QMessageBox::StandardButton TForm1::MessageBox(const QString& text, const QString& caption, QMessageBox::Icon icon,

@@ -27,6 +27,7 @@ class QAction;
 class QFileDialog;
 class QMenu;
 class TBigView;
+class TFindDlg;
 class TDdeServerConv;
 
 // Program-level state, alive from before the main window until the program ends.
@@ -120,7 +121,9 @@ public:
     void Edit1Click();
     void Copy1Click();
     void PopupMenu1Popup();
-    // Find (MainFormFind.cpp). FindText: the find dialog's search text.
+    // Find (MainFormFind.cpp). FindDlg: the find dialog, made by the program entry after this
+    // window and alive until the program ends (none until then). FindText: its search text.
+    TFindDlg* FindDlg = nullptr;
     QString FindText() const;
     void Find1Click();
     void FindN1Click();

@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "bigview/ViewFont.h"
+#include "dialogs/FindDlg.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv)
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavuko.png")));
         TViewFont::InstallSubstitutions();
         TForm1 form;
+        TFindDlg findDlg(&form, form.BigView1);
+        form.FindDlg = &findDlg;
         form.Arguments.assign(argv + 1, argv + argc);
         form.show();
         form.ServeOpenRequests(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());

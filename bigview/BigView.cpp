@@ -338,7 +338,7 @@ void TBigView::WMKillFocus()
 
 void TBigView::WMKeyUp()
 {
-    if (selDragging_) selDragging_ = false;
+    if (selDragging_) EndDrag();
 }
 
 void TBigView::resizeEvent(QResizeEvent* e)

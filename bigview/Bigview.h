@@ -124,6 +124,14 @@ public:
     void PutOrg(int index, const TBvText& s);
     void SetTextBuf(const char* buffer);
 
+    // --- find (BigViewFind.cpp) ---
+    // Looks for text (ASCII letters without case) from display position (column, line) on, in
+    // the file lines; leaves the display position of the match's first byte, or of the end of
+    // the text when there is none. The view neither scrolls nor selects.
+    virtual bool Find(const TBvText& text, int& line, int& column) const;
+    // The display lines themselves, for the find dialog's search over them.
+    const TBvLines& DisplayLines() const { return lines_; }
+
     // --- properties ---
     TBvStyle BvStyle() const { return frame_.Style; }
     void SetBvStyle(TBvStyle v);
@@ -392,6 +400,8 @@ private:
     // Moves SelEnd to p and brings the map up to date: when the map is known to show the
     // selection as it was, only the difference is inverted, else the map is redrawn.
     void MoveSelEnd(TDispPos p);
-    // Lets events in until the next screen frame is due.
+    // Lets events in until the next screen frame is due, or until the drag ends.
     void WaitForNextFrame();
+    void EndDrag();
+    class QEventLoop* frameWait_ = nullptr;
 };
