@@ -103,6 +103,7 @@ void TForm1::closeEvent(QCloseEvent* e)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = true;
+    CloseConversations();
     // A maximised window is restored first, so that its normal geometry is what the settings
     // store keeps once it saves here.
     if (isMaximized()) showNormal();

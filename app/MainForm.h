@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "app/MailLink.h"
+#include "platform/StartProgram.h"
 #include "settings/Settings.h"
 
 class QAction;
@@ -27,6 +29,7 @@ class QMenu;
 class TBigView;
 class TFindDlg;
 class TLoadGate;
+class TDdeServerConv;
 
 // Program-level state, alive from before the main window until the program ends.
 // The full path of the file now shown (bytes as the file system takes them), "" while none is.
@@ -128,8 +131,9 @@ public:
     void Find1Click();
     void FindN1Click();
     void FindP1Click();
-    // The external editor (MainFormEditor.cpp).
+    // The external editor (MainFormEditor.cpp), started through StartProgramFn.
     void ExecEditor1Click();
+    TStartProgramFn StartProgramFn = StartDetachedProgram;
     // History (MainFormHistory.cpp).
     void Back1Click();
     void Forward1Click();
@@ -145,6 +149,15 @@ public:
     void Den8LinkP1Click();
     void SendMailNext();
     void SendMailPrev();
+    TMailLink MailLink;
+    // Open requests from other programs (MainFormLink.cpp): the server conversation on the
+    // topic "system", serving the program file's service from when the program entry starts it
+    // until the window closes; systemExecuteMacro handles one request.
+    TDdeServerConv* system = nullptr;
+    bool ServeOpenRequests(const std::string& programFile);
+    bool systemExecuteMacro(const std::string& request);
+    // Closing the window closes the mail link and hands open requests on to the next instance.
+    void CloseConversations();
     // Help and the readme (MainFormHelp.cpp).
     void Topic1Click();
     void TavukoTxt1Click();

@@ -1,5 +1,6 @@
 // Program entry: the application, the main window with its own taskbar entry, the message loop.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
         form.FindDlg = &findDlg;
         form.Arguments.assign(argv + 1, argv + argc);
         form.show();
+        form.ServeOpenRequests(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
         app.exec();
     } catch (const std::exception& ex) {
         ShowException(What(&ex));
