@@ -5,8 +5,11 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include "bigview/Bigview.h"
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 
 std::string CurrentFileName;
@@ -54,10 +57,20 @@ void TForm1::showEvent(QShowEvent* e)
 void TForm1::FormShow()
 {
     LoadSettings();
-    if (!Arguments.empty()) {
-        CurrentFileName = Arguments.front();
-        OpenFile(CurrentFileName, true);
+    // The window is painted first, so that a long load runs in a window on the screen.
+    if (!Arguments.empty()) QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
+}
+
+void TForm1::OpenFirstArgument(int tries)
+{
+    // Waits for the window system to show the window, for a second at most.
+    if (windowHandle() && !windowHandle()->isExposed() && tries < 100) {
+        QTimer::singleShot(10, this, [this, tries] { OpenFirstArgument(tries + 1); });
+        return;
     }
+    repaint();  // painted now, and on the screen
+    CurrentFileName = Arguments.front();
+    OpenFile(CurrentFileName, true);
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
@@ -71,6 +84,9 @@ void TForm1::closeEvent(QCloseEvent* e)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = true;
+    // The conversations end even when the settings were deleted: open requests go on to the
+    // next instance as the program ends.
+    CloseConversations();
     if (DelReg1->data().toInt() == 1) return;  // the settings were deleted: nothing is saved
     // A maximised window is restored first, so that its normal geometry is what is saved; the
     // window system restores it later, so the geometry is put back here at once.
@@ -84,8 +100,11 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::UpdateTitle()
 {
-    if (CurrentFileName.empty()) setWindowTitle(QStringLiteral("Tavuko"));
-    else setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko"));
+    QString title = CurrentFileName.empty() ? QStringLiteral("Tavuko")
+                                            : platform::DisplayFileName(CurrentFileName) + QStringLiteral(" - Tavuko");
+    const QString findText = FindText();
+    if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
+    setWindowTitle(title);
 }
 
 QMessageBox::StandardButton TForm1::MessageBox(const QString& text, const QString& caption, QMessageBox::Icon icon,

@@ -143,6 +143,7 @@ TEST_F(SettingsFormTest, StoredValuesAreInForceFromTheFirstShowingBeforeTheFirst
     Put("line\r\n", text);
     form->Arguments = {QFile::encodeName(text).toStdString()};
     form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() > 0; }));
     EXPECT_EQ(view->FontHeightAtLoad, 16);  // 12 points at 96 per inch, already when the file opened
     EXPECT_EQ(form->geometry(), QRect(50, 60, 700, 500));
     EXPECT_EQ(view->ViewFont().Font().pixelSize(), 16);
@@ -255,6 +256,7 @@ TEST_F(SettingsFormTest, TheSettingsDialogAppliesAndSavesOnOkAndCancelChangesNot
     Put("line one\r\nline two\r\n", text);
     form->Arguments = {QFile::encodeName(text).toStdString()};
     ShowActive();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() > 0; }));
     ASSERT_TRUE(MapShows(*view, clAqua));  // the line-end marks
     const TColor red = 0x0000FF;
 
