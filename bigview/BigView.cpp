@@ -10,7 +10,6 @@
 #include <QStyle>
 #include <QStyleHints>
 #include <QTimer>
-#include <chrono>
 #include <cmath>
 
 #include "bigview/Bigview.h"
@@ -18,10 +17,6 @@
 namespace {
 
 int Nearest(double v) { return int(std::nearbyint(v)); }  // ties go to the even neighbour
-
-constexpr int kSizingBorder = 4;
-constexpr int kDlgFrame = 3;
-constexpr int kClientEdge = 2;
 
 }  // namespace
 
@@ -60,15 +55,6 @@ bool TBvCaret::Hide()
 
 // ---- construction ----
 
-std::function<uint32_t()> TBigView::TickSource;
-
-uint32_t TBigView::GetTickCount()
-{
-    if (TickSource) return TickSource();
-    using namespace std::chrono;
-    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
 TBigView::TBigView(QWidget* owner)
     : QWidget(owner), font_(std::make_unique<TViewFont>(font())), lines_(store_, *this)
 {
@@ -103,24 +89,23 @@ TBigView::TBigView(QWidget* owner)
         const int c = code(action);
         if (c < 0) return;
         WMVScroll(c, vBar_->sliderPosition());
-        vBar_->setSliderPosition(scVPos_[0]);
+        vBar_->setSliderPosition(scVPos_.Pos());
     });
     connect(vBar_, &QAbstractSlider::sliderReleased, this, [this] {
         WMVScroll(SB_THUMBPOSITION, vBar_->sliderPosition());
         WMVScroll(SB_ENDSCROLL, vBar_->sliderPosition());
-        vBar_->setSliderPosition(scVPos_[0]);
+        vBar_->setSliderPosition(scVPos_.Pos());
     });
     connect(hBar_, &QAbstractSlider::actionTriggered, this, [this, code](int action) {
         const int c = code(action);
         if (c < 0) return;
         WMHScroll(c, hBar_->sliderPosition());
-        hBar_->setSliderPosition(scHPos_[0]);
+        hBar_->setSliderPosition(scHPos_.Pos());
     });
 
     lineHeight_ = std::abs(font_->Font().pixelSize() > 0 ? font_->Font().pixelSize() : font_->LineHeight()) + 2;
     charWidth_ = font_->CharWidth();
     viewLines_ = height() / lineHeight_;
-    lastScrollTick_ = GetTickCount();
 
     caretTimer_ = new QTimer(this);
     const int flash = QGuiApplication::styleHints()->cursorFlashTime();
@@ -138,37 +123,10 @@ TBigView::~TBigView() = default;
 
 // ---- frame ----
 
-int TBigView::BorderWidth() const
-{
-    return (BvHas(bvStyle_, bvVResize) || BvHas(bvStyle_, bvHResize)) ? kSizingBorder : 0;
-}
-
-int TBigView::EdgeWidth() const { return BvHas(bvStyle_, bvClientLow) ? kClientEdge : 0; }
-
-int TBigView::CaptionHeight() const
-{
-    if (!BvHas(bvStyle_, bvCaption)) return 0;
-    return QFontMetrics(QApplication::font()).height() + 6;
-}
-
-QRect TBigView::FrameRect() const
-{
-    int m = BorderWidth() + (BvHas(bvStyle_, bvDblFrame) ? kDlgFrame : 0) + (BvHas(bvStyle_, bvCaption) ? 1 : 0);
-    return rect().adjusted(m, m, -m, -m);
-}
-
 QRect TBigView::ClientRect() const
 {
-    QRect r = FrameRect();
-    r.setTop(r.top() + CaptionHeight());
-    const int e = EdgeWidth();
-    r.adjust(e, e, -e, -e);
     const int sb = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    if (HasVBar()) r.setRight(r.right() - sb);
-    if (HasHBar()) r.setBottom(r.bottom() - sb);
-    if (r.width() < 0) r.setWidth(0);
-    if (r.height() < 0) r.setHeight(0);
-    return r;
+    return frame_.ClientRect(rect(), HasVBar() ? sb : 0, HasHBar() ? sb : 0);
 }
 
 int TBigView::ClientWidth() const { return ClientRect().width(); }
@@ -184,102 +142,14 @@ void TBigView::LayoutScrollBars()
     if (HasHBar()) hBar_->setGeometry(c.left(), c.bottom() + 1, c.width(), sb);
 }
 
-void TBigView::DrawFrame(QPainter& p)
-{
-    const QRect all = rect();
-    const QRect client = ClientRect();
-    const QPalette pal = palette();
-    // Everything outside the client area and the scroll bars is frame.
-    QRegion frame(all);
-    QRect inner = client;
-    if (HasVBar()) inner.setRight(vBar_->geometry().right());
-    if (HasHBar()) inner.setBottom(hBar_->geometry().bottom());
-    frame -= QRegion(inner);
-    if (frame.isEmpty()) return;
-    p.save();
-    p.setClipRegion(frame);
-    p.fillRect(all, pal.color(QPalette::Window));
-    QRect r = all;
-    const int b = BorderWidth();
-    if (b) {
-        p.setPen(pal.color(QPalette::Mid));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        r.adjust(b, b, -b, -b);
-    }
-    if (BvHas(bvStyle_, bvDblFrame)) {
-        p.setPen(pal.color(QPalette::Light));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        p.setPen(pal.color(QPalette::Dark));
-        p.drawRect(r.adjusted(kDlgFrame - 1, kDlgFrame - 1, -kDlgFrame, -kDlgFrame));
-        r.adjust(kDlgFrame, kDlgFrame, -kDlgFrame, -kDlgFrame);
-    }
-    if (BvHas(bvStyle_, bvCaption)) {
-        p.setPen(pal.color(QPalette::Shadow));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        r.adjust(1, 1, -1, -1);
-        const QRect bar(r.left(), r.top(), r.width(), CaptionHeight());
-        p.fillRect(bar, pal.color(QPalette::Highlight));
-        p.setPen(pal.color(QPalette::HighlightedText));
-        p.setFont(QApplication::font());
-        p.drawText(bar.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, QString::fromUtf8(caption_.c_str()));
-        r.setTop(bar.bottom() + 1);
-    }
-    if (EdgeWidth()) {
-        // Sunken edge: dark above and left, light below and right.
-        const QRect e = r.adjusted(0, 0, -1, -1);
-        p.setPen(pal.color(QPalette::Mid));
-        p.drawLine(e.topLeft(), e.topRight());
-        p.drawLine(e.topLeft(), e.bottomLeft());
-        p.setPen(pal.color(QPalette::Light));
-        p.drawLine(e.bottomLeft(), e.bottomRight());
-        p.drawLine(e.topRight(), e.bottomRight());
-        p.setPen(pal.color(QPalette::Shadow));
-        p.drawLine(e.topLeft() + QPoint(1, 1), e.topRight() + QPoint(-1, 1));
-        p.drawLine(e.topLeft() + QPoint(1, 1), e.bottomLeft() + QPoint(1, -1));
-    }
-    p.restore();
-}
-
 int TBigView::WMNCHitTest(QPoint pos, Qt::KeyboardModifiers keys) const
 {
-    // The answer a plain window with this frame would give.
-    int ht = HTNOWHERE;
-    const QRect all = rect();
-    if (all.contains(pos)) {
-        const int b = BorderWidth();
-        const bool left = pos.x() < all.left() + b, right = pos.x() > all.right() - b;
-        const bool top = pos.y() < all.top() + b, bottom = pos.y() > all.bottom() - b;
-        const QRect f = FrameRect();
-        const QRect cap(f.left(), f.top(), f.width(), CaptionHeight());
-        if (b && top && left) ht = HTTOPLEFT;
-        else if (b && top && right) ht = HTTOPRIGHT;
-        else if (b && bottom && left) ht = HTBOTTOMLEFT;
-        else if (b && bottom && right) ht = HTBOTTOMRIGHT;
-        else if (b && left) ht = HTLEFT;
-        else if (b && right) ht = HTRIGHT;
-        else if (b && top) ht = HTTOP;
-        else if (b && bottom) ht = HTBOTTOM;
-        else if (cap.height() > 0 && cap.contains(pos)) ht = HTCAPTION;
-        else if (ClientRect().contains(pos)) ht = HTCLIENT;
-    }
-    if (!BvHas(bvStyle_, bvVResize) && ht >= HTTOP && ht <= HTBOTTOMRIGHT) ht = HTNOWHERE;
-    if (!BvHas(bvStyle_, bvHResize) &&
-        (ht == HTLEFT || ht == HTRIGHT || ht == HTTOPLEFT || ht == HTTOPRIGHT || ht == HTBOTTOMLEFT || ht == HTBOTTOMRIGHT))
-        ht = HTNOWHERE;
-    if (BvHas(bvStyle_, bvCaption)) {
-        if (!BvHas(bvStyle_, bvMove) && ht == HTCAPTION) ht = HTNOWHERE;
-    } else if (BvHas(bvStyle_, bvMove) && ht == HTCLIENT && (keys & Qt::ControlModifier)) {
-        ht = HTCAPTION;
-    }
-    return ht;
+    return frame_.HitTest(rect(), ClientRect(), pos, keys & Qt::ControlModifier);
 }
 
 void TBigView::WMGetMinMaxInfo(QSize& minTrack, QSize& maxTrack) const
 {
-    minTrack = QSize(style()->pixelMetric(QStyle::PM_TitleBarHeight) * 3, style()->pixelMetric(QStyle::PM_TitleBarHeight));
-    maxTrack = QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    if (!BvHas(bvStyle_, bvVResize)) minTrack.setHeight(height()), maxTrack.setHeight(height());
-    if (!BvHas(bvStyle_, bvHResize)) minTrack.setWidth(width()), maxTrack.setWidth(width());
+    frame_.MinMaxInfo(size(), style(), minTrack, maxTrack);
 }
 
 // A style, caption or scroll-bar change rebuilds the frame; a new window receives the font
@@ -295,9 +165,9 @@ void TBigView::RecreateWindow()
 
 void TBigView::SetBvStyle(TBvStyle v)
 {
-    if (v == bvStyle_) return;
+    if (v == frame_.Style) return;
     if (OnBvStyleChanging) OnBvStyleChanging(this, v);
-    bvStyle_ = v;
+    frame_.Style = v;
     RecreateWindow();
     if (OnBvStyleChanged) OnBvStyleChanged(this);
 }
@@ -306,8 +176,8 @@ void TBigView::SetCaption(const std::string& text)
 {
     // At most 255 bytes, cut at a NUL as the caption buffer would.
     std::string t = text.substr(0, std::min(text.find('\0'), size_t(255)));
-    if (t == caption_) return;
-    caption_ = t;
+    if (t == frame_.Caption) return;
+    frame_.Caption = t;
     RecreateWindow();
 }
 
@@ -336,14 +206,40 @@ void TBigView::CalcViewLines()
 {
     int h = height();
     if (HasHBar()) h -= style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    h -= CaptionHeight();
+    h -= frame_.CaptionHeight();
     viewLines_ = h > 0 ? h / lineHeight_ : 0;
 }
 
 void TBigView::ApplyFollowUp(TBvFollowUp f)
 {
-    if (f == TBvFollowUp::MapUpdate) MapUpdate();
-    else if (f == TBvFollowUp::MapResize) MapResize();
+    if (f == TBvFollowUp::MapUpdate) {
+        LimitToDisplayLines(true);  // a new wrapping may have fewer display lines
+        MapUpdate();
+    } else if (f == TBvFollowUp::MapResize) {
+        MapResize();
+    }
+}
+
+void TBigView::CalcBvLines(int fromOrg)
+{
+    lines_.CalcBvLines(fromOrg);
+    LimitToDisplayLines(false);
+}
+
+void TBigView::LimitToDisplayLines(bool topLine)
+{
+    const int last = std::max(GetCount() - 1, 0);
+    if (topLine) {
+        if (viewLineStart_ > last) {
+            viewLineStart_ = last;
+            DoVScroll(SB_THUMBPOSITION, -1, 0);
+        }
+        viewLineEnd_ = int(std::max<int64_t>(0, std::min<int64_t>(int64_t(viewLineStart_) + viewLines_ - 1, last)));
+    }
+    if (viewLineEnd_ > last) viewLineEnd_ = last;
+    selStart_ = Normalise(selStart_);
+    selEnd_ = Normalise(selEnd_);
+    caretPos_ = Normalise(caretPos_);
 }
 
 void TBigView::SetMaxChar(int n) { ApplyFollowUp(lines_.SetMaxChar(n)); }
@@ -385,9 +281,8 @@ bool TBigView::CalcMapWidth(int start, int count)
     }
     if (widest <= MaxChar()) return false;
     SetMaxChar(widest);
-    mapLock_ = true;
+    TMapLock lock(*this);
     CalcScrollRange();
-    mapLock_ = false;
     return true;
 }
 
@@ -398,13 +293,12 @@ void TBigView::CalcScrollRange()
         int n = ScrollLimit();
         if (n >= count) n = count - 1;
         if (n < 1) n = 1;
-        if (n < scVPos_[0]) SetScVPos(n);
+        if (n < scVPos_.Pos()) SetScVPos(n);
         vRangeMax_ = n;
         vBar_->setRange(0, n);
         vBar_->setPageStep(std::max(viewLines_, 1));
-        mapLock_ = true;
+        TMapLock lock(*this);
         SetViewLineStart(viewLineStart_);
-        mapLock_ = false;
     }
     if (HasHBar()) {
         hRangeMax_ = MaxChar() - ClientWidth() / charWidth_;
@@ -429,7 +323,7 @@ void TBigView::WMSetFocus()
     caretObj_.Create(2, lineHeight_);
     if (caret_) SetCaret(true);
     caretTimer_->start();
-    if (BvHas(bvStyle_, bvMove)) {
+    if (frame_.Has(bvMove)) {
         raise();
         QCoreApplication::processEvents();
     }
@@ -481,5 +375,6 @@ void TBigView::focusOutEvent(QFocusEvent* e)
 void TBigView::keyReleaseEvent(QKeyEvent* e)
 {
     QWidget::keyReleaseEvent(e);
-    WMKeyUp();
+    // A key held down repeats as release-and-press pairs on X11: only a real release is a key-up.
+    if (!e->isAutoRepeat()) WMKeyUp();
 }

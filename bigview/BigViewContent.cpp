@@ -2,15 +2,17 @@
 // first file line it touched, then brings widths, ranges, selection, top line and map up to date
 // in its own order.
 #include <cstring>
+#include <optional>
 
 #include "bigview/Bigview.h"
 
-void TBigView::Widen(int start, int count)
+// A wider map holds columns that rows with tabs may reach into: callers redraw when it widened.
+bool TBigView::Widen(int start, int count)
 {
-    mapLock_ = true;
-    CalcMapWidth(start, count);
+    TMapLock lock(*this);
+    const bool widened = CalcMapWidth(start, count);
     CalcScrollRange();
-    mapLock_ = false;
+    return widened;
 }
 
 void TBigView::DropSelection()
@@ -19,31 +21,47 @@ void TBigView::DropSelection()
     SetSelEnd(selStart_);
 }
 
-void TBigView::FillView()
+void TBigView::FillView(bool orEqual)
 {
     const long long e = (long long)viewLineStart_ + viewLines_ - 1;
-    if (e > viewLineEnd_) SetViewLineEnd(int(e));
+    if (e > viewLineEnd_ || (orEqual && e == viewLineEnd_)) SetViewLineEnd(int(e));
 }
+
+// Lines added where the view showed empty rows below the text's end, or a whole new text,
+// cannot be scrolled into place: the steps run without drawing, then the map is redrawn once.
+template <class Steps>
+void TBigView::RedrawAfter(bool redraw, Steps&& steps)
+{
+    {
+        std::optional<TMapLock> lock;
+        if (redraw) lock.emplace(*this);
+        steps();
+    }
+    if (redraw) MapUpdate();
+}
+
+bool TBigView::TextEndsOnView() const { return int64_t(GetCount()) - 1 < int64_t(viewLineStart_) + viewLines_ - 1; }
 
 int TBigView::Add(const TBvText& s)
 {
+    const bool endOnView = TextEndsOnView();
     store_.Add(s);
     CalcBvLines(GetCountOrg() - 1);
     const int r = GetCount();
-    Widen(GetCount() - 1, 1);
-    FillView();
+    const bool widened = Widen(GetCount() - 1, 1);
+    RedrawAfter(endOnView || widened, [&] { FillView(); });
     return r;
 }
 
 void TBigView::AddStrings(const std::vector<TBvText>& source)
 {
+    const bool endOnView = TextEndsOnView();
     const int c = GetCountOrg();
     store_.AddStrings(source);
     CalcBvLines(c);
     const int k = int(source.size());
-    Widen(GetCount() - k, k);
-    const long long e = (long long)viewLineStart_ + viewLines_ - 1;
-    if (e >= viewLineEnd_) SetViewLineEnd(int(e));
+    const bool widened = Widen(GetCount() - k, k);
+    RedrawAfter(endOnView || widened, [&] { FillView(true); });
 }
 
 void TBigView::LinesAssign(const std::vector<TBvText>& source)
@@ -52,9 +70,11 @@ void TBigView::LinesAssign(const std::vector<TBvText>& source)
     CalcBvLines(0);
     const int k = int(source.size());
     Widen(GetCount() - k, k);
-    SetViewLineStart(0);
-    DropSelection();
-    FillView();
+    RedrawAfter(true, [&] {
+        SetViewLineStart(0);
+        DropSelection();
+        FillView();
+    });
 }
 
 void TBigView::Clear()
@@ -69,34 +89,39 @@ void TBigView::Clear()
 
 void TBigView::CopyTo(std::vector<TBvText>& dest) const { store_.CopyTo(dest); }
 
+// A change to a file line that starts at or above the last row on view changes what the rows
+// show (a file line above the view may now have more or fewer pieces): the map is redrawn.
 void TBigView::Delete(int index)
 {
     const int a = Info(index).OrgIndex;
+    // Dropping a selection the map shows changes the map too.
+    const bool redraw = ConvertIndexFromOrg(a) <= viewLineEnd_ || selStart_ != selEnd_;
     store_.Delete(a);
     CalcBvLines(a);
     CalcScrollRange();
     DropSelection();
     if (GetCount() - 1 < viewLineStart_) SetViewLineStart(GetCount() - 1);
-    if (viewLineStart_ <= index && index <= viewLineEnd_) MapUpdate();
+    if (redraw) MapUpdate();
 }
 
 void TBigView::Exchange(int index1, int index2)
 {
     const int a = Info(index1).OrgIndex, b = Info(index2).OrgIndex;
     const int from = Info(std::min(index1, index2)).OrgIndex;
+    const bool onOrAbove = ConvertIndexFromOrg(std::min(a, b)) <= viewLineEnd_;
     store_.Exchange(a, b);
     CalcBvLines(from);
-    auto visible = [this](int i) { return viewLineStart_ <= i && i <= viewLineEnd_; };
-    if (visible(index1) || visible(index2)) MapUpdate();
+    LimitToDisplayLines(true);  // lines replaced without re-deriving may now have other pieces
+    if (onOrAbove) MapUpdate();
 }
 
 void TBigView::Insert(int index, const TBvText& s)
 {
     const int a = Info(index).OrgIndex;
+    const bool onOrAbove = ConvertIndexFromOrg(a) <= viewLineEnd_;
     store_.Insert(a, s);
     CalcBvLines(a);
-    Widen(index, 1);
-    if (index <= viewLineEnd_) MapUpdate();
+    if (Widen(index, 1) || onOrAbove) MapUpdate();
 }
 
 void TBigView::Put(int index, const TBvText& s)
@@ -115,15 +140,17 @@ void TBigView::Put(int index, const TBvText& s)
     std::memcpy(w, line.data(), from);
     std::memcpy(w + from, s.data(), s.size());
     std::memcpy(w + from + s.size(), line.data() + from + removed, line.size() - from - removed);
+    const bool onOrAbove = ConvertIndexFromOrg(a) <= viewLineEnd_;
     store_.Put(a, next);
     CalcBvLines(a);
     CalcScrollRange();
-    if (viewLineStart_ <= index && index <= viewLineEnd_) MapUpdate();
+    if (onOrAbove) MapUpdate();
 }
 
 void TBigView::PutOrg(int index, const TBvText& s)
 {
     store_.Put(index, s);
+    LimitToDisplayLines(false);  // the selection stays within the new text
     MapUpdate();
 }
 
@@ -139,9 +166,10 @@ void TBigView::ShowLoaded()
     CalcBvLines(0);
     Widen(0, GetCount());
     DropSelection();
+    // Moving the view up to the first line would scroll pixels of the old text into place.
     if (viewLineStart_ != 0) {
         MapClear();
-        SetViewLineStart(0);
+        RedrawAfter(true, [&] { SetViewLineStart(0); });
     } else {
         MapUpdate();
     }
@@ -166,5 +194,6 @@ void TBigView::SetTextBuf(const char* buffer)
 {
     store_.SetTextStr(TBvText(buffer, std::strlen(buffer)));
     CalcBvLines(0);
+    LimitToDisplayLines(true);  // the top line stays unless the new text is shorter
     MapUpdate();
 }

@@ -12,8 +12,8 @@
 int64_t TBigView::CopyToSelBuf(char* buf) const
 {
     if (selStart_ == selEnd_ || GetCount() <= 0) return -1;
-    TPoint a = ConvertLocateToOrg(selStart_);
-    TPoint b = ConvertLocateToOrg(selEnd_);
+    TOrgPos a = lines_.ToOrg(selStart_);
+    TOrgPos b = lines_.ToOrg(selEnd_);
     Order(a, b);
 
     // One walk serves both measuring and writing: the pieces are slices of the file lines, so

@@ -1,9 +1,13 @@
 // Pointing: pixels to display positions, the drag selection with its scrolling passes, the
 // word selection of a double click, the popup menu.
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
 #include <QMenu>
 #include <QPointer>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "bigview/Bigview.h"
@@ -21,7 +25,7 @@ namespace {
 // starts inside a two-byte character (it is cut only after a byte that is no lead byte, or
 // after the trail of one), and the advance of every other character does not depend on x.
 template <class Visit>
-int WalkPrefixWidths(const TViewFont& font, const char* s, int n, int tabDistance, Visit&& visit)
+int WalkPrefixWidths(const TViewFont& font, const char* s, int n, int64_t tabDistance, Visit&& visit)
 {
     constexpr int kPiece = 4096;
     std::vector<int64_t> widths;
@@ -83,7 +87,7 @@ TPoint Locate(const TBigView& v, int px, int py, bool byteExact)
         // A byte after a lead byte is never a candidate: the column of a two-byte character is
         // its lead byte's.
         bool skip = false;
-        const int tabDistance = v.CharWidth() * v.ViewTabStop();
+        const int64_t tabDistance = int64_t(v.CharWidth()) * v.ViewTabStop();
         x = WalkPrefixWidths(v.ViewFont(), line.data(), len, tabDistance, [&](int i, int64_t w) {
             if (byteExact) return w >= e;
             if (skip) {
@@ -113,9 +117,8 @@ TPoint TBigView::ByteLocateOf(int x, int y) const { return Locate(*this, x, y, t
 bool TBigView::SetViewPos(const TPoint& p)
 {
     if (p.Y < 0 || p.Y >= GetCount()) return false;  // not a display line: nothing to show
-    const bool wasLocked = mapLock_;
-    mapLock_ = true;
     bool changed = false;
+    std::optional<TMapLock> lock(std::in_place, *this);
     const int clipLeft = 0;  // the view draws its whole client area
     const int64_t left = clipLeft + int64_t(charWidth_) * ScHPos();
     const int width = ClientWidth();
@@ -140,7 +143,7 @@ bool TBigView::SetViewPos(const TPoint& p)
         SetScHPos(ScHPos() + 1);
         changed = true;
     }
-    mapLock_ = wasLocked;
+    lock.reset();
     if (changed) MapUpdate();
     return changed;
 }
@@ -176,10 +179,10 @@ void TBigView::SelOfDblClk(int x, int y)
 // Inverting twice restores a pixel, so inverting the span between the old and the new end turns
 // the map's old selection into the new one, exactly as a redraw would show it: a drag pass then
 // costs the rows it changes, not the whole map.
-void TBigView::MoveSelEnd(const TPoint& p)
+void TBigView::MoveSelEnd(TDispPos p)
 {
-    const TPoint oldEnd = selEnd_;
-    const bool known = shownSelKnown_ && shownSelStart_ == selStart_ && shownSelEnd_ == selEnd_ && !mapLock_;
+    const TDispPos oldEnd = selEnd_;
+    const bool known = map_.Shows(selStart_, selEnd_) && !mapLock_;
     SetSelEnd(p);
     if (!known) {
         MapUpdate();
@@ -189,7 +192,7 @@ void TBigView::MoveSelEnd(const TPoint& p)
         MapSelRev(oldEnd, selEnd_);
         Present();
     }
-    shownSelEnd_ = selEnd_;
+    map_.NoteShown(selStart_, selEnd_);
 }
 
 void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
@@ -213,7 +216,7 @@ void TBigView::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
     if (selDragging_) {
         selDragging_ = false;
-        const TPoint p = LocateOf(x, y);
+        const TDispPos p(LocateOf(x, y));
         if (p.X == 0) return;
         MoveSelEnd(p);
     }
@@ -239,7 +242,9 @@ void TBigView::DblClick() { clickKind_ = 2; }
 // The passes of a drag: each scrolls at most one line (and one horizontal step) while the
 // pointer is outside, pulls SelEnd along, and lets pending events in, so that a release, a key
 // release or a new pointer position ends or steers the drag. The moves that arrive during a
-// pass only leave their position in DragX and DragY for the next pass.
+// pass only leave their position in DragX and DragY for the next pass. A pass that scrolled
+// waits for the next screen frame, letting events in meanwhile: back to back, the passes would
+// scroll too fast to stop at a line, none of them would be seen, and they would hold a core.
 void TBigView::CMDoMouseMove()
 {
     if (inDragLoop_) return;
@@ -263,14 +268,23 @@ void TBigView::CMDoMouseMove()
             DoHScroll(SB_LINEDOWN, ScHPos(), 200);
             scrolled = true;
         }
-        const TPoint p = LocateOf(dragX_, dragY_);
+        const TDispPos p(LocateOf(dragX_, dragY_));
         if (p.X == 0) break;
         MoveSelEnd(p);
         if (!scrolled) break;
-        QCoreApplication::processEvents();
+        WaitForNextFrame();
         if (!alive) return;  // the view went away while events ran
     }
     inDragLoop_ = false;
+}
+
+void TBigView::WaitForNextFrame()
+{
+    const QScreen* screen = this->screen();
+    const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
+    QEventLoop loop;
+    QTimer::singleShot(std::max(1, int(1000.0 / hz)), &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 bool TBigView::CMWantSpecialKey(int vk) const { return vk >= 0x25 && vk <= 0x28; }

@@ -19,7 +19,7 @@ void TBigView::SetViewLineStart(int line)
     viewLineEnd_ = int(end);
 
     if (selStart_ == selEnd_) {
-        TPoint p = selEnd_;
+        TDispPos p = selEnd_;
         if (p.Y < viewLineStart_) p.Y = viewLineStart_;
         else if (p.Y > viewLineEnd_) p.Y = viewLineEnd_;
         SetSelEnd(p);
@@ -55,16 +55,8 @@ void TBigView::SetViewLineEnd(int line)
 void TBigView::SetScVPos(int pos)
 {
     if (ScrollLimit() < 0) pos = 0;
-    PushHistory(scVPos_, pos);
-    MoveBar(vBar_, scVPos_[0]);
-}
-
-void TBigView::PushHistory(std::array<int, 3>& h, int pos)
-{
-    if (pos == h[0]) return;
-    h[2] = h[1];
-    h[1] = h[0];
-    h[0] = pos;
+    scVPos_.Push(pos);
+    MoveBar(vBar_, scVPos_.Pos());
 }
 
 // Moves a bar's thumb. Drawing the bar costs more than scrolling a line of text, so it is left
@@ -86,8 +78,8 @@ void TBigView::SetScHPos(int column)
     int c = column;
     if (c > MaxChar() - 1) c = MaxChar() - 1;
     if (c < 0) c = 0;
-    PushHistory(scHPos_, c);
-    MoveBar(hBar_, scHPos_[0]);
+    scHPos_.Push(c);
+    MoveBar(hBar_, scHPos_.Pos());
     SetCaretPosition(selStart_ == selEnd_ ? caretPos_ : selEnd_);
     MapUpdate();
 }
@@ -119,24 +111,24 @@ void TBigView::DoVScroll(int code, int pos, uint32_t interval)
     long long p = viewLineStart_;
     if (!(code == SB_THUMBPOSITION && pos == -1)) {
         ScrollSuccession(interval);
-        p = Step(code, p, scrollStep_, std::max(viewLines_, 1), pos, min, max);
+        p = Step(code, p, accel_.Step(), std::max(viewLines_, 1), pos, min, max);
     }
     if (p > max) p = max;
     if (p < 0) p = 0;
-    if (p != scVPos_[0]) SetScVPos(int(p));
+    if (p != scVPos_.Pos()) SetScVPos(int(p));
 }
 
 void TBigView::DoHScroll(int code, int pos, uint32_t interval)
 {
     if (!HasHBar()) return;
     const int min = 0, max = hRangeMax_;
-    long long p = scHPos_[0];
+    long long p = scHPos_.Pos();
     const int page = std::max(ClientWidth() / charWidth_, 1);
     ScrollSuccession(interval);
-    p = Step(code, p, scrollStep_, page, pos, min, max);
+    p = Step(code, p, accel_.Step(), page, pos, min, max);
     if (p > max) p = max;
     if (p < 0) p = 0;
-    if (p != scHPos_[0]) SetScHPos(int(p));
+    if (p != scHPos_.Pos()) SetScHPos(int(p));
 }
 
 void TBigView::WMVScroll(int code, int trackPos)
@@ -149,7 +141,7 @@ void TBigView::WMVScroll(int code, int trackPos)
     if (code < 0 || code > 8) return;
     DoVScroll(code, trackPos, 300);
     const int max = vRangeMax_;
-    const int top = max > 0 ? int(std::nearbyint(double(scVPos_[0]) / max * n)) : 0;
+    const int top = max > 0 ? int(std::nearbyint(double(scVPos_.Pos()) / max * n)) : 0;
     if (top != viewLineStart_) SetViewLineStart(top);
 }
 
@@ -161,25 +153,5 @@ void TBigView::WMHScroll(int code, int trackPos)
 
 void TBigView::ScrollSuccession(uint32_t interval)
 {
-    const uint32_t elapsed = GetTickCount() - lastScrollTick_;
-    if (elapsed > interval) {
-        scrollStep_ = 1;
-        successionCount_ = 0;
-    } else if (scrollStep_ < scrollSense_) {
-        auto steady = [](const std::array<int, 3>& h) {
-            return (h[0] > h[1] && h[1] > h[2]) || (h[0] < h[1] && h[1] < h[2]);
-        };
-        const bool v = steady(scVPos_), h = steady(scHPos_);
-        if (!v && !h) {
-            scrollStep_ = 1;
-            successionCount_ = 0;
-        } else if (++successionCount_ > 9) {
-            int limit = viewLines_ - 1;
-            const int cols = ClientWidth() / charWidth_;
-            if (h && cols < limit) limit = cols;
-            if (scrollStep_ < limit) ++scrollStep_;
-            successionCount_ = 0;
-        }
-    }
-    lastScrollTick_ = GetTickCount();
+    accel_.Succession(interval, scVPos_, scHPos_, viewLines_, ClientWidth() / charWidth_);
 }

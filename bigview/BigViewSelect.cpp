@@ -1,7 +1,7 @@
 // The selection setters and the caret.
 #include "bigview/Bigview.h"
 
-TPoint TBigView::Normalise(TPoint p) const
+TDispPos TBigView::Normalise(TDispPos p) const
 {
     if (p.Y >= GetCount()) p.Y = GetCount() - 1;
     if (p.Y < 0) return {0, 0};
@@ -11,26 +11,28 @@ TPoint TBigView::Normalise(TPoint p) const
     return p;
 }
 
-void TBigView::SetSelStart(const TPoint& p) { selStart_ = Normalise(p); }
+void TBigView::SetSelStart(const TPoint& p) { selStart_ = Normalise(TDispPos(p)); }
 
 void TBigView::SetSelEnd(const TPoint& p)
 {
-    selEnd_ = Normalise(p);
+    selEnd_ = Normalise(TDispPos(p));
     SetCaretPosition(selEnd_);
 }
 
 void TBigView::SetCaretPosition(const TPoint& p)
 {
-    caretPos_ = Normalise(p);
+    caretPos_ = Normalise(TDispPos(p));
     const int x = caretPos_.X < 1 ? 1 : caretPos_.X;
-    const int y = (caretPos_.Y - viewLineStart_) * lineHeight_;
+    // Far from the view the caret is off the window; in 64 bits, lest the row overflow.
+    const int64_t y = int64_t(caretPos_.Y - int64_t(viewLineStart_)) * lineHeight_;
     int64_t w = 0;
     if (caretPos_.Y >= 0 && caretPos_.Y < GetCount()) {
         const TBvText line = Get(caretPos_.Y);
         w = TabbedTextWidth(line.data(), std::min(line.size(), size_t(x - 1)));
     }
     const int64_t px = w + LeftMargin - int64_t(charWidth_) * ScHPos();
-    caretObj_.SetPos(int(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(px, INT32_MAX / 2))), y);
+    auto onScreen = [](int64_t v) { return int(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(v, INT32_MAX / 2))); };
+    caretObj_.SetPos(onScreen(px), onScreen(y));
     if (caretObj_.Visible()) update();
 }
 
@@ -68,11 +70,7 @@ void TBigView::mousePressEvent(QMouseEvent* e)
     if (ht != HTCLIENT) {
         // The frame: focus first, then the move or the resize starts.
         setFocus(Qt::MouseFocusReason);
-        if (e->button() == Qt::LeftButton && ht != HTNOWHERE) {
-            frameDrag_ = ht;
-            frameDragStart_ = e->globalPosition().toPoint();
-            frameDragGeometry_ = geometry();
-        }
+        if (e->button() == Qt::LeftButton && ht != HTNOWHERE) frame_.BeginDrag(ht, e->globalPosition().toPoint(), geometry());
         return;
     }
     const QPoint c = ClientPos(this, e->position());
@@ -89,8 +87,8 @@ void TBigView::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TBigView::mouseReleaseEvent(QMouseEvent* e)
 {
-    if (frameDrag_ != HTNOWHERE) {
-        frameDrag_ = HTNOWHERE;
+    if (frame_.Dragging()) {
+        frame_.EndDrag();
         return;
     }
     const QPoint c = ClientPos(this, e->position());
@@ -100,26 +98,11 @@ void TBigView::mouseReleaseEvent(QMouseEvent* e)
 
 void TBigView::mouseMoveEvent(QMouseEvent* e)
 {
-    if (frameDrag_ != HTNOWHERE) {
-        const QPoint d = e->globalPosition().toPoint() - frameDragStart_;
-        QRect g = frameDragGeometry_;
+    if (frame_.Dragging()) {
         QSize minT, maxT;
         WMGetMinMaxInfo(minT, maxT);
-        switch (frameDrag_) {
-        case HTCAPTION: g.translate(d); break;
-        case HTLEFT: g.setLeft(g.left() + d.x()); break;
-        case HTRIGHT: g.setRight(g.right() + d.x()); break;
-        case HTTOP: g.setTop(g.top() + d.y()); break;
-        case HTBOTTOM: g.setBottom(g.bottom() + d.y()); break;
-        case HTTOPLEFT: g.setTopLeft(g.topLeft() + d); break;
-        case HTTOPRIGHT: g.setTopRight(g.topRight() + d); break;
-        case HTBOTTOMLEFT: g.setBottomLeft(g.bottomLeft() + d); break;
-        case HTBOTTOMRIGHT: g.setBottomRight(g.bottomRight() + d); break;
-        default: break;
-        }
-        if (g.width() < minT.width() || g.height() < minT.height() || g.width() > maxT.width() || g.height() > maxT.height())
-            return;
-        setGeometry(g);
+        const QRect g = frame_.DragTo(e->globalPosition().toPoint(), minT, maxT);
+        if (!g.isEmpty()) setGeometry(g);
         return;
     }
     const QPoint c = ClientPos(this, e->position());

@@ -2,6 +2,17 @@
 // TBigView: the text-view control. It owns the line store and the display lines, renders the
 // rows on view into an off-screen screen map and copies the map to the window, keeps the top
 // line and scroll positions, and lets the user select and copy text.
+//
+// It is the façade with every documented name; the self-contained machines inside it are
+// classes of their own that it owns: the screen map (BvScreenMap), the scroll-step accelerator
+// (BvScrollAccel) and the frame (BvFrame). Its operations are spread over files by concern:
+//   BigView.cpp         construction, properties, metrics, scroll ranges, window events
+//   BigViewMap.cpp      the map operations and Paint
+//   BigViewScroll.cpp   top line, scroll positions, scroll-bar requests
+//   BigViewSelect.cpp   selection setters, caret, the Qt pointer events
+//   BigViewMouse.cpp    hit-testing, drag selection, word selection
+//   BigViewContent.cpp  the content operations
+//   BigViewCopy.cpp     copying the selection
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -14,26 +25,18 @@
 #include <string>
 #include <vector>
 
+#include "bigview/BvFrame.h"
+#include "bigview/BvScreenMap.h"
+#include "bigview/BvScrollAccel.h"
+#include "bigview/ViewFont.h"
 #include "model/BvLines.h"
 #include "model/BvStrings.h"
 #include "model/BvText.h"
 #include "model/BvTypes.h"
-#include "bigview/ViewFont.h"
 
 class QIODevice;
 class QScrollBar;
 class QTimer;
-
-// Frame and behaviour styles, member n in bit n.
-enum TBvStyles : uint8_t { bvCaption, bvVResize, bvHResize, bvMove, bvClientLow, bvDblFrame };
-using TBvStyle = uint8_t;
-constexpr TBvStyle BvSet(std::initializer_list<TBvStyles> members)
-{
-    TBvStyle s = 0;
-    for (TBvStyles m : members) s = TBvStyle(s | (1u << m));
-    return s;
-}
-constexpr bool BvHas(TBvStyle s, TBvStyles m) { return (s >> m) & 1u; }
 
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 
@@ -41,12 +44,6 @@ enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TScrollCode : int {
     SB_LINEUP = 0, SB_LINEDOWN = 1, SB_PAGEUP = 2, SB_PAGEDOWN = 3, SB_THUMBPOSITION = 4,
     SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8
-};
-
-// Non-client hit-test codes.
-enum : int {
-    HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13,
-    HTTOPRIGHT = 14, HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17
 };
 
 // Colours as 0x00BBGGRR values.
@@ -84,9 +81,10 @@ public:
     explicit TBigView(QWidget* owner = nullptr);
     ~TBigView() override;
 
-    // The millisecond tick, truncated to 32 bits; tests replace it.
-    static std::function<uint32_t()> TickSource;
-    static uint32_t GetTickCount();
+    // The millisecond tick of this view's scroll acceleration, truncated to 32 bits; tests give
+    // their own clock.
+    uint32_t GetTickCount() const { return accel_.Tick(); }
+    void SetTickSource(TBvScrollAccel::Clock clock) { accel_.SetClock(std::move(clock)); }
 
     // --- document model (display lines) ---
     virtual TBvText Get(int index) const { return lines_.Get(index); }
@@ -95,7 +93,8 @@ public:
     int GetCountOrg() const { return lines_.GetCountOrg(); }
     bool CrCheck(int index) const { return lines_.CrCheck(index); }
     const TBvInfo& Info(int index) const { return lines_.Info(index); }
-    void CalcBvLines(int fromOrg) { lines_.CalcBvLines(fromOrg); }
+    // Re-derives, then limits the selection and the top and last lines to the display lines.
+    void CalcBvLines(int fromOrg);
     int64_t TabbedTextWidth(const TBvText& s) const { return lines_.TabbedTextWidth(s); }
     int64_t TabbedTextWidth(const char* s, size_t n) const { return lines_.TabbedTextWidth(s, n); }
     static int IsStrLeadBytePos(const TBvText& s, int pos) { return TBvLines::IsStrLeadBytePos(s, pos); }
@@ -126,9 +125,9 @@ public:
     void SetTextBuf(const char* buffer);
 
     // --- properties ---
-    TBvStyle BvStyle() const { return bvStyle_; }
+    TBvStyle BvStyle() const { return frame_.Style; }
     void SetBvStyle(TBvStyle v);
-    std::string GetCaption() const { return caption_; }
+    std::string GetCaption() const { return frame_.Caption; }
     void SetCaption(const std::string& text);
     bool Caret() const { return caret_; }
     void SetCaret(bool on);
@@ -148,11 +147,8 @@ public:
     void SetScOver(bool b);
     TScrollStyle ScrollBar() const { return scrollBar_; }
     void SetScrollBar(TScrollStyle v);
-    int ScrollSense() const { return scrollSense_; }
-    void SetScrollSense(int n)
-    {
-        if (n >= 1 && n <= 10) scrollSense_ = n;
-    }
+    int ScrollSense() const { return accel_.Sense(); }
+    void SetScrollSense(int n) { accel_.SetSense(n); }
     bool Select() const { return select_; }
     void SetSelect(bool b) { select_ = b; }
     int ViewTabStop() const { return lines_.ViewTabStop(); }
@@ -178,9 +174,9 @@ public:
     int ViewLines() const { return viewLines_; }
     int LineHeight() const { return lineHeight_; }
     int CharWidth() const override { return charWidth_; }
-    int ScVPos() const { return scVPos_[0]; }
-    int ScHPos() const { return scHPos_[0]; }
-    int ScrollStep() const { return scrollStep_; }
+    int ScVPos() const { return scVPos_.Pos(); }
+    int ScHPos() const { return scHPos_.Pos(); }
+    int ScrollStep() const { return accel_.Step(); }
     TPoint SelStart() const { return selStart_; }
     TPoint SelEnd() const { return selEnd_; }
     TPoint CaretPos() const { return caretPos_; }
@@ -209,16 +205,12 @@ public:
     void MapSelRevScroll(int line);
     // The map's pixels and where they sit: map x of the image's column 0 (non-zero only when the
     // map is wider than a bitmap may be and only a window of it around the view is kept).
-    const QImage& MapImage() const
-    {
-        Linearize();
-        return map_;
-    }
-    int64_t MapOrigin() const { return mapOrigin_; }
+    const QImage& MapImage() const { return map_.Image(); }
+    int64_t MapOrigin() const { return map_.Origin(); }
     int64_t MapWidth() const { return (int64_t(MaxChar()) + 1) * charWidth_; }
     int MapHeight() const { return viewLines_ * lineHeight_; }
     // Rows rendered since construction, for tests of what a scroll redraws.
-    long long RowsRendered() const { return rowsRendered_; }
+    long long RowsRendered() const { return map_.RowsRendered(); }
     long long PaintCalls() const { return paintCalls_; }
     // Paints the whole control into an image, exactly as on screen.
     QImage Grab();
@@ -237,7 +229,7 @@ public:
     int VRangeMax() const { return vRangeMax_; }
 
     // --- selection and caret ---
-    TPoint Normalise(TPoint p) const;
+    TDispPos Normalise(TDispPos p) const;
     void SetSelStart(const TPoint& p);
     void SetSelEnd(const TPoint& p);
     void SetCaretPosition(const TPoint& p);
@@ -290,9 +282,22 @@ protected:
     void CMDoMouseMove();
 
 private:
-    friend class TBigViewTestAccess;
+    // MapLock for one nested call: set while the guard lives, then back to what it was, so that
+    // a nested call's own lock never ends an enclosing one early.
+    class TMapLock {
+    public:
+        explicit TMapLock(TBigView& v) : v_(v), was_(v.mapLock_) { v_.mapLock_ = true; }
+        ~TMapLock() { v_.mapLock_ = was_; }
+        TMapLock(const TMapLock&) = delete;
+        TMapLock& operator=(const TMapLock&) = delete;
+
+    private:
+        TBigView& v_;
+        bool was_;
+    };
+
     // TBvMeasure for the document model: the view font at the client width.
-    int64_t TabbedTextWidth(const char* s, size_t n, int tabDistance) const override
+    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const override
     {
         return font_->TabbedTextWidth(s, n, tabDistance);
     }
@@ -305,6 +310,10 @@ private:
     void WMKeyUp();
     void RecreateWindow();
     void ApplyFollowUp(TBvFollowUp f);
+    // After a re-derivation: the selection, the caret and the last visible line (and with
+    // topLine also the top line) limited to the display lines there are now; positions that are
+    // still valid stay exactly where they are.
+    void LimitToDisplayLines(bool topLine);
     bool HasVBar() const { return scrollBar_ == ssVertical || scrollBar_ == ssBoth; }
     bool HasHBar() const { return scrollBar_ == ssHorizontal || scrollBar_ == ssBoth; }
     // The last top line the vertical range reaches: the last line itself with ScOver, else the
@@ -316,25 +325,17 @@ private:
     int64_t MapImageWidth() const;
     void MoveBar(QScrollBar* bar, int pos);
     void Present();
-    // Stores a new scroll position with its two previous distinct values.
-    static void PushHistory(std::array<int, 3>& h, int pos);
-    void DrawRow(QPainter& p, int line, int logicalY);
-    void InvertRect(int64_t left, int top, int64_t right, int bottom);
-    void ScrollMapPixels(int d, bool up);
-    int MapRow(int y) const { return map_.height() ? (y + mapRot_) % map_.height() : y; }
-    void Linearize() const;
-    bool MapCovers(int64_t left, int64_t right) const;
+    TBvScreenMap::RowStyle RowStyle() const;
+    void DrawRow(QPainter& p, int line, int logicalY, const TBvScreenMap::RowStyle& style);
     void PlaceMapWindow();
     void ResizeMap();
     void LayoutScrollBars();
-    QRect FrameRect() const;  // inside the sizing border and the double frame
-    int CaptionHeight() const;
-    int BorderWidth() const;
-    int EdgeWidth() const;
-    void DrawFrame(QPainter& p);
-    void Widen(int start, int count);
+    bool Widen(int start, int count);
     void DropSelection();
-    void FillView();
+    void FillView(bool orEqual = false);
+    template <class Steps>
+    void RedrawAfter(bool redraw, Steps&& steps);
+    bool TextEndsOnView() const;  // rows below the last display line are on view
     void ShowLoaded();
 
     // Document model.
@@ -343,17 +344,12 @@ private:
     TBvLines lines_;
 
     // Fields, in the order of the control's description.
-    TBvStyle bvStyle_ = BvSet({bvClientLow});
-    std::string caption_;
+    TBvFrame frame_;  // BvStyle and the caption
     bool caret_ = false;
-    TPoint caretPos_;
+    TDispPos caretPos_;
     TColor crColor_ = clAqua;
     bool crMark_ = false;
-    // Scrolling turns the map's rows instead of moving them: pixel row y of the map is row
-    // (y + mapRot_) mod height of the image. Linearize puts them back in order.
-    mutable QImage map_;
-    mutable int mapRot_ = 0;
-    int64_t mapOrigin_ = 0;
+    TBvScreenMap map_;
     TColor mapBrush_ = 0;  // the map canvas's brush colour
     int lineHeight_ = 14;
     int charWidth_ = 6;
@@ -361,17 +357,14 @@ private:
     int viewLineEnd_ = 0;
     int viewLines_ = 0;
     bool scOver_ = false;
-    std::array<int, 3> scVPos_{};  // position, previous, the one before
-    std::array<int, 3> scHPos_{};
-    int scrollSense_ = 1;
-    int scrollStep_ = 1;
-    int successionCount_ = 0;
-    uint32_t lastScrollTick_ = 0;
+    TBvPosHistory scVPos_;
+    TBvPosHistory scHPos_;
+    TBvScrollAccel accel_;  // ScrollSense, ScrollStep, SuccessionCount, LastScrollTick
     TScrollStyle scrollBar_ = ssNone;
     int paintCount_ = 0;
     int pCanLimit_ = 0;
-    TPoint selStart_;
-    TPoint selEnd_;
+    TDispPos selStart_;
+    TDispPos selEnd_;
     bool selDragging_ = false;
     bool select_ = true;
     int clickKind_ = 1;
@@ -393,19 +386,12 @@ private:
     QScrollBar* vBar_ = nullptr;
     QScrollBar* hBar_ = nullptr;
     QPointer<QMenu> popupMenu_;
-    long long rowsRendered_ = 0;
     bool inDragLoop_ = false;
-    // Moving and sizing by the frame.
-    int frameDrag_ = HTNOWHERE;
-    QPoint frameDragStart_;
-    QRect frameDragGeometry_;
 
     // --- pointing (BigViewMouse.cpp) ---
     // Moves SelEnd to p and brings the map up to date: when the map is known to show the
     // selection as it was, only the difference is inverted, else the map is redrawn.
-    void MoveSelEnd(const TPoint& p);
-    // The selection the map's pixels show, while that is known (see NoteShownSelection).
-    void NoteShownSelection(bool redrawn);
-    TPoint shownSelStart_, shownSelEnd_;
-    bool shownSelKnown_ = false;
+    void MoveSelEnd(TDispPos p);
+    // Lets events in until the next screen frame is due.
+    void WaitForNextFrame();
 };

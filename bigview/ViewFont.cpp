@@ -100,7 +100,7 @@ quint32 TViewFont::Glyph(const uint8_t* b, const cp932::Cell& cell) const
     return (*row)[b[1]];
 }
 
-int TViewFont::Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int tabDistance) const
+int64_t TViewFont::Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int64_t tabDistance) const
 {
     switch (cell.kind) {
     case CellKind::Tab: return TabAdvance(x, tabDistance);
@@ -112,13 +112,13 @@ int TViewFont::Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int
     return charWidth_;
 }
 
-int TViewFont::TabAdvance(int64_t x, int tabDistance) const
+int64_t TViewFont::TabAdvance(int64_t x, int64_t tabDistance) const
 {
     if (tabDistance <= 0) return charWidth_;
-    return int((x / tabDistance + 1) * tabDistance - x);
+    return (x / tabDistance + 1) * tabDistance - x;
 }
 
-int64_t TViewFont::TabbedTextWidth(const char* s, size_t n, int tabDistance) const
+int64_t TViewFont::TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const
 {
     if (grid_) {
         // Every byte but a tab is one column; a tab byte is never part of a two-byte character.
@@ -144,7 +144,7 @@ int64_t TViewFont::TabbedTextWidth(const char* s, size_t n, int tabDistance) con
     return x;
 }
 
-void TViewFont::PrefixWidths(const char* s, size_t n, int tabDistance, std::vector<int64_t>& out) const
+void TViewFont::PrefixWidths(const char* s, size_t n, int64_t tabDistance, std::vector<int64_t>& out) const
 {
     out.resize(n);
     const auto* b = reinterpret_cast<const uint8_t*>(s);
@@ -162,7 +162,7 @@ void TViewFont::PrefixWidths(const char* s, size_t n, int tabDistance, std::vect
     }
 }
 
-int64_t TViewFont::DrawText(QPainter& p, int x0, int y, const char* s, size_t n, int tabDistance, const QColor& fg,
+int64_t TViewFont::DrawText(QPainter& p, int x0, int y, const char* s, size_t n, int64_t tabDistance, const QColor& fg,
                             const QColor& bg) const
 {
     const int64_t width = TabbedTextWidth(s, n, tabDistance);
@@ -180,7 +180,7 @@ int64_t TViewFont::DrawText(QPainter& p, int x0, int y, const char* s, size_t n,
     p.setPen(fg);
     while (i < n) {
         const cp932::Cell cell = cp932::CellAt(b + i, n - i);
-        const int adv = Advance(b + i, cell, x - x0, tabDistance);
+        const int64_t adv = Advance(b + i, cell, x - x0, tabDistance);
         if (x + adv >= left && x <= right) {
             if (cell.kind == CellKind::Single || cell.kind == CellKind::Double) {
                 const quint32 glyph = Glyph(b + i, cell);

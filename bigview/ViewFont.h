@@ -29,23 +29,23 @@ public:
     // tab is CharWidth pixels and measuring needs only to find the tabs.
     bool CellGrid() const { return grid_; }
 
-    int64_t TabbedTextWidth(const char* s, size_t n, int tabDistance) const;
+    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const;
     // Pixel offset after each byte of s, as TabbedTextWidth of that prefix (the first byte of
     // a two-byte character gets the width of the prefix ending on it, a lone lead byte's cell).
     // For hit-testing with prefixes measured once.
-    void PrefixWidths(const char* s, size_t n, int tabDistance, std::vector<int64_t>& out) const;
+    void PrefixWidths(const char* s, size_t n, int64_t tabDistance, std::vector<int64_t>& out) const;
 
     // Draws s with its top-left at (x, y), tabs counted from x, text in fg over an opaque
     // background bg as wide as the text; returns the width drawn.
-    int64_t DrawText(QPainter& p, int x, int y, const char* s, size_t n, int tabDistance, const QColor& fg,
+    int64_t DrawText(QPainter& p, int x, int y, const char* s, size_t n, int64_t tabDistance, const QColor& fg,
                      const QColor& bg) const;
 
 private:
     int SingleAdvance(uint8_t b) const { return single_[b]; }
     int PairAdvance(uint8_t lead, uint8_t trail) const;
-    int TabAdvance(int64_t x, int tabDistance) const;
+    int64_t TabAdvance(int64_t x, int64_t tabDistance) const;
     // Advance of the character cell at b, which starts x pixels from the measure's origin.
-    int Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int tabDistance) const;
+    int64_t Advance(const uint8_t* b, const cp932::Cell& cell, int64_t x, int64_t tabDistance) const;
     quint32 Glyph(const uint8_t* b, const cp932::Cell& cell) const;
 
     QFont font_;
@@ -68,7 +68,7 @@ class TViewFontMeasure : public TBvMeasure {
 public:
     explicit TViewFontMeasure(const TViewFont& font, int clientWidth = 0) : font_(font), clientWidth_(clientWidth) {}
     void SetClientWidth(int w) { clientWidth_ = w; }
-    int64_t TabbedTextWidth(const char* s, size_t n, int tabDistance) const override
+    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const override
     {
         return font_.TabbedTextWidth(s, n, tabDistance);
     }

@@ -33,7 +33,7 @@ TBvText TBvLines::Get(int index) const
 
 int64_t TBvLines::TabbedTextWidth(const char* s, size_t n) const
 {
-    return measure_.TabbedTextWidth(s, n, measure_.CharWidth() * viewTabStop_);
+    return measure_.TabbedTextWidth(s, n, int64_t(measure_.CharWidth()) * viewTabStop_);
 }
 
 int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
@@ -145,14 +145,14 @@ int TBvLines::ConvertIndexToOrg(int index) const
     return infos_[index].OrgIndex;
 }
 
-TPoint TBvLines::ConvertLocateToOrg(TPoint p) const
+TOrgPos TBvLines::ToOrg(TDispPos p) const
 {
     if (p.Y < 0 || p.Y >= count_) return {0, 0};
     const TBvInfo& r = infos_[p.Y];
     return {AddWrap(r.OrgPos, AddWrap(p.X, -1)), r.OrgIndex};
 }
 
-TPoint TBvLines::ConvertLocateFromOrg(TPoint p) const
+TDispPos TBvLines::FromOrg(TOrgPos p) const
 {
     int c = ConvertIndexFromOrg(p.Y);
     if (c == count_) return {1, count_};

@@ -50,8 +50,11 @@ public:
 
     int ConvertIndexFromOrg(int org) const;
     int ConvertIndexToOrg(int index) const;
-    TPoint ConvertLocateFromOrg(TPoint p) const;
-    TPoint ConvertLocateToOrg(TPoint p) const;
+    TPoint ConvertLocateFromOrg(TPoint p) const { return FromOrg(TOrgPos(p)); }
+    TPoint ConvertLocateToOrg(TPoint p) const { return ToOrg(TDispPos(p)); }
+    // The two conversions between the kinds of position.
+    TDispPos FromOrg(TOrgPos p) const;
+    TOrgPos ToOrg(TDispPos p) const;
 
     int GetCapacity() const { return store_.Capacity(); }
     void SetCapacity(int n) { store_.SetCapacity(n); }

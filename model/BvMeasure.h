@@ -9,7 +9,7 @@ public:
     virtual ~TBvMeasure() = default;
     // Pixel width of the n bytes at s, each tab advancing to the next multiple of tabDistance
     // pixels counted from s (a tabDistance of 0: a tab is one half-width cell). Exact, not 16-bit.
-    virtual int64_t TabbedTextWidth(const char* s, size_t n, int tabDistance) const = 0;
+    virtual int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const = 0;
     // Width of "x" in the view font: the unit of one column.
     virtual int CharWidth() const = 0;
     // Width of the client area in pixels.

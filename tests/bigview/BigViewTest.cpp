@@ -332,8 +332,8 @@ TEST(BigViewScroll, ThumbPositionsAbove32767AreExact)
 TEST(BigViewScroll, AccelerationRisesWithSteadyQuickStepsAndFallsAfterAPause)
 {
     uint32_t now = 1000;
-    TBigView::TickSource = [&] { return now; };
     View w;
+    w.v.SetTickSource([&] { return now; });
     w.Load(Lines(2000));
     w.v.SetScrollSense(3);
     std::vector<int> steps;
@@ -359,7 +359,6 @@ TEST(BigViewScroll, AccelerationRisesWithSteadyQuickStepsAndFallsAfterAPause)
     EXPECT_EQ(w.v.ScrollStep(), 1);
     w.v.SetScrollSense(11);
     EXPECT_EQ(w.v.ScrollSense(), 1);
-    TBigView::TickSource = nullptr;
 }
 
 TEST(BigViewScroll, HorizontalPositionIsClampedAndNeedsText)
@@ -445,14 +444,22 @@ TEST(BigViewContent, AddExchangeAndIndexOf)
     EXPECT_EQ(out[1], "one");
 }
 
-TEST(BigViewContent, SetTextBufKeepsTheTopLine)
+TEST(BigViewContent, SetTextBufKeepsTheTopLineWhileItIsStillADisplayLine)
 {
     View w;
     w.Load(Lines(60));
     w.v.SetViewLineStart(40);
-    w.v.SetTextBuf("one\ntwo\n");
+    w.v.SetTextBuf(Lines(50, "new ").c_str());
     EXPECT_EQ(w.v.ViewLineStart(), 40);
+    // A shorter text: the top line comes back to its last line, with a selection beyond it.
+    w.v.SetSelStart({1, 44});
+    w.v.SetSelEnd({3, 45});
+    w.v.SetTextBuf("one\ntwo\n");
     EXPECT_EQ(w.v.GetCount(), 2);
+    EXPECT_EQ(w.v.ViewLineStart(), 1);
+    EXPECT_EQ(w.v.ViewLineEnd(), 1);
+    EXPECT_EQ(w.v.SelStart(), (TPoint{1, 1}));
+    EXPECT_EQ(w.v.SelEnd(), (TPoint{3, 1}));
 }
 
 TEST(BigViewContent, ClearDropsSelectionTopLineAndBlanksTheMap)

@@ -6,7 +6,7 @@
 struct CellMeasure : TBvMeasure {
     int client = 100;
     int uniform = 0;  // what UniformByteWidth reports; 6 is true of this measure
-    int64_t TabbedTextWidth(const char* s, size_t n, int d) const override
+    int64_t TabbedTextWidth(const char* s, size_t n, int64_t d) const override
     {
         int64_t x = 0;
         for (size_t i = 0; i < n; ++i) x = s[i] == '\t' && d > 0 ? (x / d + 1) * d : x + 6;
