@@ -10,6 +10,7 @@
 #include "app/KeyMap.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "platform/UserStore.h"
 #include "platform/VirtualKeys.h"
 
 // The window sees every key before its view does, and every wheel turn over the view and its
@@ -152,8 +153,22 @@ void TForm1::FormMouseWheelUp()
     else if (WheelLines > 0) ScrollLinesUp(WheelLines);
 }
 
+// The user's own value in the store first (as text, a signed decimal number); when it is not
+// there or no number, the desktop's setting; else 3.
 void TForm1::AppActivate()
 {
+    const QString name = QStringLiteral("WheelScrollLines");
+    platform::TRegistry reg;
+    QString text;
+    if (reg.OpenKey(QStringLiteral("\\Control Panel\\desktop"), false) && reg.ValueExists(name) &&
+        reg.ReadString(name, text)) {
+        bool ok = false;
+        const int lines = text.toInt(&ok, 10);
+        if (ok) {
+            WheelLines = lines;
+            return;
+        }
+    }
     const int desktop = QGuiApplication::styleHints()->wheelScrollLines();
     WheelLines = desktop > 0 ? desktop : 3;
 }

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QScrollBar>
@@ -27,6 +28,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        // The user's store of this test only.
+        oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
         CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         view = form->BigView1;
@@ -40,6 +44,7 @@ protected:
     {
         form.reset();
         CurrentFileName.clear();
+        qputenv("XDG_CONFIG_HOME", oldConfig);
     }
 
     // A file of count short lines "line 0" ... in the test's directory, opened as a user does.
@@ -76,6 +81,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QByteArray oldConfig;
     std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
 };
@@ -354,13 +360,50 @@ TEST_F(KeysTest, TheWheelMovesWheelLinesPerNotchOrPagesAndIsAlwaysHandled)
     EXPECT_EQ(view->PaintCalls(), paints);
 }
 
-TEST_F(KeysTest, ActivationRereadsTheWheelLines)
+TEST_F(KeysTest, EachActivationReadsTheWheelLinesFromTheStoreElseFromTheDesktop)
 {
-    form->WheelLines = 99;
-    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
-    EXPECT_EQ(form->WheelLines, 99);
+    const int desktop = QGuiApplication::styleHints()->wheelScrollLines();
+    ASSERT_GT(desktop, 0);
+    QDir().mkpath(dir.filePath(QStringLiteral("config/tavuko")));
+    const QByteArray head = "Windows Registry Editor Version 5.00\n\n";
+    const QByteArray key = "[HKEY_CURRENT_USER\\Control Panel\\desktop]\n";
+    struct Case {
+        QByteArray store;  // the store file; empty for none
+        int lines;
+    };
+    const Case cases[] = {
+        {"", desktop},
+        {head + key + "\"WheelScrollLines\"=\"-1\"\n", -1},
+        {head + key + "\"WheelScrollLines\"=\"0\"\n", 0},
+        {head + key + "\"WheelScrollLines\"=\"7\"\n", 7},
+        {head + key + "\"wheelscrolllines\"=\"+12\"\n", 12},
+        {head + key + "\"WheelScrollLines\"=\"three\"\n", desktop},
+        {head + key + "\"WheelScrollLines\"=\"\"\n", desktop},
+        {head + key + "\"WheelScrollLines\"=\"99999999999\"\n", desktop},
+        {head + key + "\"WheelScrollLines\"=dword:00000005\n", desktop},  // no text
+        {head + key + "\"Other\"=\"5\"\n", desktop},
+        {head + "[HKEY_CURRENT_USER\\Control Panel]\n\"WheelScrollLines\"=\"5\"\n", desktop},
+    };
+    const QString store = dir.filePath(QStringLiteral("config/tavuko/user.reg"));
+    for (const Case& c : cases) {
+        QFile::remove(store);
+        if (!c.store.isEmpty()) Write(QStringLiteral("config/tavuko/user.reg"), c.store);
+        form->WheelLines = 1000;
+        emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+        EXPECT_EQ(form->WheelLines, 1000);
+        emit qApp->applicationStateChanged(Qt::ApplicationActive);
+        EXPECT_EQ(form->WheelLines, c.lines) << c.store.toStdString();
+    }
+    // -1: a page per notch; 0: the wheel does nothing.
+    Open(Lines(300));
+    Write(QStringLiteral("config/tavuko/user.reg"), head + key + "\"WheelScrollLines\"=\"-1\"\n");
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
-    EXPECT_EQ(form->WheelLines, QGuiApplication::styleHints()->wheelScrollLines());
+    EXPECT_TRUE(Wheel(view, -120));
+    EXPECT_EQ(Top(), 30);
+    Write(QStringLiteral("config/tavuko/user.reg"), head + key + "\"WheelScrollLines\"=\"0\"\n");
+    emit qApp->applicationStateChanged(Qt::ApplicationActive);
+    EXPECT_TRUE(Wheel(view, -120));
+    EXPECT_EQ(Top(), 30);
 }
 
 // ---- history ----
