@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QScrollBar>
 #include <QStyleHints>
 #include <QWheelEvent>
 
