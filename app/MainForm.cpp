@@ -7,8 +7,11 @@
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 
 #include "bigview/Bigview.h"
+#include "platform/FileNames.h"
 
 std::string CurrentFileName;
 
@@ -82,10 +85,20 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
-    if (!Arguments.empty()) {
-        CurrentFileName = Arguments.front();
-        OpenFile(CurrentFileName, true);
+    // The window is painted first, so that a long load runs in a window on the screen.
+    if (!Arguments.empty()) QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
+}
+
+void TForm1::OpenFirstArgument(int tries)
+{
+    // Waits for the window system to show the window, for a second at most.
+    if (windowHandle() && !windowHandle()->isExposed() && tries < 100) {
+        QTimer::singleShot(10, this, [this, tries] { OpenFirstArgument(tries + 1); });
+        return;
     }
+    repaint();  // painted now, and on the screen
+    CurrentFileName = Arguments.front();
+    OpenFile(CurrentFileName, true);
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
@@ -99,6 +112,7 @@ void TForm1::closeEvent(QCloseEvent* e)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = true;
+    CloseConversations();
     // A maximised window is restored first, so that its normal geometry is what the settings
     // store keeps once it saves here.
     if (isMaximized()) showNormal();
@@ -106,8 +120,11 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::UpdateTitle()
 {
-    if (CurrentFileName.empty()) setWindowTitle(QStringLiteral("Tavuko"));
-    else setWindowTitle(QFile::decodeName(QByteArray::fromStdString(CurrentFileName)) + QStringLiteral(" - Tavuko"));
+    QString title = CurrentFileName.empty() ? QStringLiteral("Tavuko")
+                                            : platform::DisplayFileName(CurrentFileName) + QStringLiteral(" - Tavuko");
+    const QString findText = FindText();
+    if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
+    setWindowTitle(title);
 }
 
 QMessageBox::StandardButton TForm1::MessageBox(const QString& text, const QString& caption, QMessageBox::Icon icon,

@@ -20,7 +20,9 @@
 #include <vector>
 
 #include "app/History.h"
+#include "app/MailLink.h"
 #include "app/ScrollOps.h"
+#include "platform/StartProgram.h"
 #include "settings/Settings.h"
 
 class QAction;
@@ -28,6 +30,9 @@ class QFileDialog;
 class QMenu;
 class TBigView;
 enum class TKeyCommand;
+class TFindDlg;
+class TLoadGate;
+class TDdeServerConv;
 
 // Program-level state, alive from before the main window until the program ends.
 // The full path of the file now shown (bytes as the file system takes them), "" while none is.
@@ -110,6 +115,8 @@ public:
     void UpdateTitle();
     void OpenFile(const std::string& name, bool addToHistory);
     void ApplyTabStopForFile(const std::string& name);
+    // What may happen while a file loads (made when first needed).
+    TLoadGate* LoadGate();
     // The tab width a file name's extension asks for.
     static int TabStopForFile(const std::string& name);
     // Opens the first of the dropped files, by its full name.
@@ -125,13 +132,16 @@ public:
     void Edit1Click();
     void Copy1Click();
     void PopupMenu1Popup();
-    // Find (MainFormFind.cpp). FindText: the find dialog's search text.
+    // Find (MainFormFind.cpp). FindDlg: the find dialog, made by the program entry after this
+    // window and alive until the program ends (none until then). FindText: its search text.
+    TFindDlg* FindDlg = nullptr;
     QString FindText() const;
     void Find1Click();
     void FindN1Click();
     void FindP1Click();
-    // The external editor (MainFormEditor.cpp).
+    // The external editor (MainFormEditor.cpp), started through StartProgramFn.
     void ExecEditor1Click();
+    TStartProgramFn StartProgramFn = StartDetachedProgram;
     // Keys, wheel and the scroll operations (MainFormKeys.cpp). FormKeyDown takes a
     // virtual-key code and the modifiers held.
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
@@ -162,6 +172,15 @@ public:
     void Den8LinkP1Click();
     void SendMailNext();
     void SendMailPrev();
+    TMailLink MailLink;
+    // Open requests from other programs (MainFormLink.cpp): the server conversation on the
+    // topic "system", serving the program file's service from when the program entry starts it
+    // until the window closes; systemExecuteMacro handles one request.
+    TDdeServerConv* system = nullptr;
+    bool ServeOpenRequests(const std::string& programFile);
+    bool systemExecuteMacro(const std::string& request);
+    // Closing the window closes the mail link and hands open requests on to the next instance.
+    void CloseConversations();
     // Help and the readme (MainFormHelp.cpp).
     void Topic1Click();
     void TavukoTxt1Click();
@@ -189,6 +208,11 @@ private:
     void MoveInHistory(int index);
     TWheelNotches wheelNotches_;
 
+    // Opens the first argument once the window is on the screen and painted.
+    void OpenFirstArgument(int tries);
+
     bool shown_ = false;
     QFileDialog* openDialog_ = nullptr;
+    TLoadGate* loadGate_ = nullptr;
+    std::string loadingName_;  // the name OpenFile is loading
 };

@@ -10,8 +10,11 @@
 #include <utility>
 
 #include "app/BusyCursor.h"
+#include "app/LoadGate.h"
 #include "app/MainForm.h"
+#include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
+#include "platform/FileNames.h"
 
 namespace {
 
@@ -20,14 +23,12 @@ const std::array<std::pair<const char*, const char*>, 6> OpenFilters{{
     {"すべてのテキスト形式ファイル",
      "*.txt;*.doc;*.hed;*.log;*.html;*.htm;*.shtml;*.c;*.h;*.cpp;*.hpp;*.pas;*.ini;*.def;*.cfg;*.cnf;config.*;"
      "autoexec.*"},
-    {"すべてのファイル(*.*)", "*.*"},
+    {"すべてのファイル(*.*)", "*"},  // "*.*" would hide every name without a dot here
     {"テキストファイル(*.txt;*.doc;*.hed;*.log)", "*.txt;*.doc;*.hed;*.log"},
     {"HTMLファイル(*.html;*.htm;*.shtml)", "*.html;*.htm;*.shtml"},
     {"ソースファイル(*.c;*.h;*.cpp;*.hpp;*.pas)", "*.c;*.h;*.cpp;*.hpp;*.pas"},
     {"設定ファイル(*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*)", "*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*"},
 }};
-
-std::string LocalName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace
 
@@ -54,12 +55,43 @@ void TForm1::ApplyTabStopForFile(const std::string& name)
     BigView1->SetViewTabStop(tab);
 }
 
+TLoadGate* TForm1::LoadGate()
+{
+    if (!loadGate_) loadGate_ = new TLoadGate(this);
+    return loadGate_;
+}
+
 void TForm1::OpenFile(const std::string& name, bool addToHistory)
 {
+    if (LoadGate()->Running()) {
+        // Asked for while a load runs (a drop, a request from another program): after it, as
+        // asked; the caption keeps the name being loaded until then.
+        LoadGate()->Defer([this, requested = CurrentFileName, name, addToHistory] {
+            CurrentFileName = requested;
+            OpenFile(name, addToHistory);
+        });
+        CurrentFileName = loadingName_;
+        return;
+    }
+    loadingName_ = CurrentFileName;
     TBusyCursor busy;
     try {
         ApplyTabStopForFile(name);
-        BigView1->LoadFromFile(name);
+        {
+            // The gate is open from here to the end of the load, also when the load raises.
+            struct Gate {
+                TLoadGate* gate;
+                TBigView* view;
+                ~Gate()
+                {
+                    view->OnLoadProgress = nullptr;
+                    gate->End();
+                }
+            } gate{LoadGate(), BigView1};
+            gate.gate->Begin();
+            BigView1->OnLoadProgress = [g = gate.gate](uint64_t done, uint64_t total) { return g->Progress(done, total); };
+            BigView1->LoadFromFile(name);
+        }
         BigView1->MapUpdate();
         BigView1->setFocus();
         UpdateTitle();
@@ -80,7 +112,7 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
 QFileDialog* TForm1::OpenDialog1()
 {
     if (openDialog_) return openDialog_;
-    openDialog_ = new QFileDialog(this, QStringLiteral("ファイルを開く"));
+    openDialog_ = new TOpenDialog(this, QStringLiteral("ファイルを開く"));
     // A typed name need not exist: it is opened all the same and shows as an empty text.
     openDialog_->setFileMode(QFileDialog::AnyFile);
     openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
@@ -101,7 +133,7 @@ void TForm1::Open1Click()
     if (dialog->exec() != QDialog::Accepted) return;
     const QStringList files = dialog->selectedFiles();
     if (files.isEmpty()) return;
-    CurrentFileName = LocalName(files.front());
+    CurrentFileName = platform::LocalFileName(files.front());
     OpenFile(CurrentFileName, true);
 }
 
@@ -114,6 +146,11 @@ void TForm1::Reload1Click()
 void TForm1::DropFiles(const std::vector<std::string>& names)
 {
     if (names.empty()) return;
+    if (LoadGate()->Running()) {
+        // Dropped while a load runs: taken now, so that the drag ends, and opened after it.
+        LoadGate()->Defer([this, names] { DropFiles(names); });
+        return;
+    }
     CurrentFileName = names.front();
     OpenFile(CurrentFileName, true);
     if (Settings.FgWindow) {
@@ -123,14 +160,11 @@ void TForm1::DropFiles(const std::vector<std::string>& names)
 }
 
 namespace {
-// The dropped local files' full names, in the order given.
+// The dropped local files' full names, in the order given, byte for byte.
 std::vector<std::string> DroppedFiles(const QMimeData* data)
 {
-    std::vector<std::string> names;
-    if (!data || !data->hasUrls()) return names;
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile()) names.push_back(LocalName(url.toLocalFile()));
-    return names;
+    if (!data || !data->hasUrls()) return {};
+    return platform::LocalFilesOfUriList(data->data(QStringLiteral("text/uri-list")));
 }
 }  // namespace
 

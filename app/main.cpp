@@ -1,11 +1,16 @@
 // Program entry: the application, the main window with its own taskbar entry, the message loop.
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QMessageBox>
 #include <exception>
 
 #include "app/MainForm.h"
 #include "bigview/ViewFont.h"
+#include "dialogs/FindDlg.h"
 
 namespace {
 
@@ -42,12 +47,20 @@ public:
 int main(int argc, char** argv)
 {
     TApplication app(argc, argv);
+    // Qt's own texts (the dialogs' and message boxes' buttons) in the user's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     try {
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavuko.png")));
         TViewFont::InstallSubstitutions();
         TForm1 form;
+        TFindDlg findDlg(&form, form.BigView1);
+        form.FindDlg = &findDlg;
         form.Arguments.assign(argv + 1, argv + argc);
         form.show();
+        form.ServeOpenRequests(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
         app.exec();
     } catch (const std::exception& ex) {
         ShowException(What(&ex));

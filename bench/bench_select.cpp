@@ -1,10 +1,11 @@
-// Pointing and copying budgets: one drag pass with one line of scrolling and copying a 100 MB
-// selection, both on the 1 GiB novel (directory in $TAVUKO_CORPUS), and hit-testing at the end
-// of a 10,000-byte display line.
+// Pointing and copying budgets: one drag pass with one line of scrolling, the lines a drag held
+// below the view scrolls in a second, and copying a 100 MB selection, all on the 1 GiB novel
+// (directory in $TAVUKO_CORPUS), and hit-testing at the end of a 10,000-byte display line.
 #include "bench/BenchCommon.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -65,6 +66,19 @@ void BM_DragPassOneLine(benchmark::State& state)
     }
 }
 
+// The pointer held below the view for a second: how many lines the drag scrolls meanwhile.
+void BM_DragHeldBelowLinesPerSecond(benchmark::State& state)
+{
+    BenchView& v = Novel();
+    for (auto _ : state) {
+        v.SetViewLineStart(1000);
+        v.MouseDown(Qt::LeftButton, {}, 100, 100);
+        QTimer::singleShot(1000, &v, [&v] { QCoreApplication::postEvent(&v, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, {})); });
+        v.MouseMove({}, 200, v.ClientHeight() + 20);
+        state.counters["lines/s"] = v.ViewLineStart() - 1000;
+    }
+}
+
 // A selection of 100 MB from the middle of the file, by display lines.
 void Select100MB(TBigView& v)
 {
@@ -116,6 +130,7 @@ void BM_HitTestLineEnd10000(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_DragPassOneLine)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DragHeldBelowLinesPerSecond)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_CopyToClipboard100MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_CopyProbe100MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitTestLineEnd10000)->Unit(benchmark::kMicrosecond);

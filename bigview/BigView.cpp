@@ -338,7 +338,7 @@ void TBigView::WMKillFocus()
 
 void TBigView::WMKeyUp()
 {
-    if (selDragging_) selDragging_ = false;
+    if (selDragging_) EndDrag();
 }
 
 void TBigView::resizeEvent(QResizeEvent* e)
@@ -376,5 +376,8 @@ void TBigView::keyReleaseEvent(QKeyEvent* e)
 {
     QWidget::keyReleaseEvent(e);
     // A key held down repeats as release-and-press pairs on X11: only a real release is a key-up.
-    if (!e->isAutoRepeat()) WMKeyUp();
+    if (e->isAutoRepeat()) return;
+    const bool dragging = selDragging_;
+    WMKeyUp();
+    if (dragging && !selDragging_) OfferPrimarySelection();
 }

@@ -177,7 +177,12 @@ void TBigView::ShowLoaded()
 
 void TBigView::LoadFromFile(const std::string& name)
 {
-    store_.LoadFromFile(name);
+    {
+        // While the store fills, the display lines still describe the old text: a paint in
+        // between copies the map as it is and draws nothing from the model.
+        TMapLock lock(*this);
+        store_.LoadFromFile(name, OnLoadProgress);
+    }
     ShowLoaded();
 }
 

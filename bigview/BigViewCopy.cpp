@@ -53,19 +53,8 @@ int64_t TBigView::CopyToSelBuf(char* buf) const
 
 void TBigView::CopyToClipboard()
 {
-    const int64_t n = CopyToSelBuf(nullptr);
-    if (n < 1) return;
-    QByteArray bytes(qsizetype(n + 1), Qt::Uninitialized);
-    const int64_t written = CopyToSelBuf(bytes.data());
-    if (written > 0) {
-        // Plain text ends at its first NUL, as a C string on the clipboard would.
-        const void* nul = std::memchr(bytes.constData(), 0, size_t(written));
-        bytes.truncate(nul ? qsizetype(static_cast<const char*>(nul) - bytes.constData()) : qsizetype(written));
-        auto* mime = new QMimeData;
-        mime->setText(cp932::ToUnicode(bytes.constData(), size_t(bytes.size())));
-        mime->setData(QStringLiteral("text/plain;charset=Shift_JIS"), bytes);
-        QGuiApplication::clipboard()->setMimeData(mime);
-    }
+    if (CopyToSelBuf(nullptr) < 1) return;
+    if (QMimeData* mime = SelectionMimeData()) QGuiApplication::clipboard()->setMimeData(mime);
     SetSelStart({0, 0});
     SetSelEnd({0, 0});
 }

@@ -215,7 +215,7 @@ void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
 void TBigView::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
     if (selDragging_) {
-        selDragging_ = false;
+        EndDrag();
         const TDispPos p(LocateOf(x, y));
         if (p.X == 0) return;
         MoveSelEnd(p);
@@ -284,7 +284,15 @@ void TBigView::WaitForNextFrame()
     const double hz = screen && screen->refreshRate() > 1 ? screen->refreshRate() : 60.0;
     QEventLoop loop;
     QTimer::singleShot(std::max(1, int(1000.0 / hz)), &loop, &QEventLoop::quit);
+    frameWait_ = &loop;
     loop.exec();
+    frameWait_ = nullptr;
+}
+
+void TBigView::EndDrag()
+{
+    selDragging_ = false;
+    if (frameWait_) frameWait_->quit();  // nothing more to wait for
 }
 
 bool TBigView::CMWantSpecialKey(int vk) const { return vk >= 0x25 && vk <= 0x28; }

@@ -93,7 +93,9 @@ void TBigView::mouseReleaseEvent(QMouseEvent* e)
     }
     const QPoint c = ClientPos(this, e->position());
     if (e->button() == Qt::LeftButton && QRect(0, 0, ClientWidth(), ClientHeight()).contains(c)) Click();
+    const bool dragging = selDragging_;
     MouseUp(e->button(), e->modifiers(), c.x(), c.y());
+    if (dragging && !selDragging_) OfferPrimarySelection();
 }
 
 void TBigView::mouseMoveEvent(QMouseEvent* e)

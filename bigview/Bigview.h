@@ -35,6 +35,7 @@
 #include "model/BvTypes.h"
 
 class QIODevice;
+class QMimeData;
 class QScrollBar;
 class QTimer;
 
@@ -124,6 +125,14 @@ public:
     void PutOrg(int index, const TBvText& s);
     void SetTextBuf(const char* buffer);
 
+    // --- find (BigViewFind.cpp) ---
+    // Looks for text (ASCII letters without case) from display position (column, line) on, in
+    // the file lines; leaves the display position of the match's first byte, or of the end of
+    // the text when there is none. The view neither scrolls nor selects.
+    virtual bool Find(const TBvText& text, int& line, int& column) const;
+    // The display lines themselves, for the find dialog's search over them.
+    const TBvLines& DisplayLines() const { return lines_; }
+
     // --- properties ---
     TBvStyle BvStyle() const { return frame_.Style; }
     void SetBvStyle(TBvStyle v);
@@ -167,6 +176,9 @@ public:
     std::function<void(TBigView*)> OnBvStyleChanged;
     std::function<void(TBigView*, int&)> OnViewLineChanging;
     std::function<void(TBigView*)> OnViewLineChanged;
+    // Called while LoadFromFile reads the file (see TBvLoadProgress): it may let the window
+    // paint, which then copies the map as it was; returning false abandons the load.
+    TBvLoadProgress OnLoadProgress;
 
     // --- public state ---
     int ViewLineStart() const { return viewLineStart_; }
@@ -244,6 +256,12 @@ public:
     // nothing is selected. 64-bit: a selection may be larger than 2 GiB.
     int64_t CopyToSelBuf(char* buf) const;
     void CopyToClipboard();
+    // The selection as the clipboard takes it (CP932 bytes and their text), or null when
+    // nothing is selected (BigViewPrimary.cpp).
+    QMimeData* SelectionMimeData() const;
+    // A finished drag selection is also X11's PRIMARY selection, so that a middle click in
+    // another program pastes it; the view's selection stays.
+    void OfferPrimarySelection() const;
 
     // --- pointing: the keys the view keeps from focus navigation ---
     // True for the virtual-key codes of the arrow keys (0x25..0x28).
@@ -392,6 +410,8 @@ private:
     // Moves SelEnd to p and brings the map up to date: when the map is known to show the
     // selection as it was, only the difference is inverted, else the map is redrawn.
     void MoveSelEnd(TDispPos p);
-    // Lets events in until the next screen frame is due.
+    // Lets events in until the next screen frame is due, or until the drag ends.
     void WaitForNextFrame();
+    void EndDrag();
+    class QEventLoop* frameWait_ = nullptr;
 };

@@ -1,44 +1,43 @@
-// Bytes as a file through the file loader: the lines must tile the text before the first 0x1A.
+// Bytes as a file through the file loader, read in parts of a size the input chooses: the lines
+// must be the plain oracle's, each a slice of the one buffer.
 #include <unistd.h>
 
-#include <cstring>
 #include <string>
 
-#include "model/BvStrings.h"
 #include "fuzz/FuzzCommon.h"
+#include "model/BvStrings.h"
+#include "support/FileLineOracle.h"
+#include "support/ReadSeam.h"
+
+namespace {
+size_t gPerCall = 1;
+ssize_t PartRead(int fd, void* b, size_t n) { return ::read(fd, b, n < gPerCall ? n : gPerCall); }
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    if (size == 0) return 0;
+    // The first byte chooses how many bytes each read call gives (1..256).
+    gPerCall = size_t(data[0]) + 1;
+    const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     static const std::string name = "/tmp/tavuko-fuzz-load-" + std::to_string(getpid());
     FILE* f = std::fopen(name.c_str(), "wb");
     if (!f) return 0;
-    if (size) std::fwrite(data, 1, size, f);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
 
     TBvStrings s;
-    s.LoadFromFile(name);
-    const char* text = reinterpret_cast<const char*>(data);
-    const void* eof = size ? std::memchr(text, 0x1A, size) : nullptr;
-    const size_t end = eof ? size_t(static_cast<const char*>(eof) - text) : size;
-    FUZZ_CHECK(s.Capacity() == s.Count());
-
-    // Line i followed by its line end (CR or CR LF), the last one's possibly missing.
-    size_t p = 0;
-    for (int i = 0; i < s.Count(); ++i) {
-        const TBvText& line = s.Get(i);
-        FUZZ_CHECK(p + line.size() <= end);
-        FUZZ_CHECK(std::memcmp(line.data(), text + p, line.size()) == 0);
-        FUZZ_CHECK(std::memchr(line.data(), '\r', line.size()) == nullptr);
-        p += line.size();
-        if (p < end) {
-            FUZZ_CHECK(text[p] == '\r');
-            ++p;
-            if (p < end && text[p] == '\n') ++p;
-        }
-        if (i + 1 < s.Count()) FUZZ_CHECK(p < end);
-        FUZZ_CHECK(line.RefCount() >= 1);
+    {
+        ReadSeam seam(PartRead);
+        s.LoadFromFile(name);
     }
-    FUZZ_CHECK(p == end);
     unlink(name.c_str());
+    FUZZ_CHECK(s.Capacity() == s.Count());
+    const std::vector<std::string> want = FileLines(bytes);
+    FUZZ_CHECK(size_t(s.Count()) == want.size());
+    for (int i = 0; i < s.Count(); ++i) {
+        FUZZ_CHECK(s.Get(i).view() == want[size_t(i)]);
+        FUZZ_CHECK(s.Get(i).RefCount() >= 1);
+    }
     return 0;
 }

@@ -72,6 +72,9 @@ int TBvLines::PixelFit(const TBvText& line) const
         else shrank = true;
         if (w == prev || (grew && shrank) || (cw - margin < w && w < cw)) break;
     }
+    // The search may stop one byte after a reversal with a piece wider than the client, whose
+    // last bytes no scroll bar would reach: take bytes off until it fits.
+    while (g > 1 && w > cw) w = width(size_t(--g));
     return int(g);
 }
 

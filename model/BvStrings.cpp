@@ -17,12 +17,6 @@ namespace {
 uint8_t LowerAscii(uint8_t c) { return (c >= 'A' && c <= 'Z') ? uint8_t(c + 32) : c; }
 uint8_t UpperAscii(uint8_t c) { return (c >= 'a' && c <= 'z') ? uint8_t(c - 32) : c; }
 
-void ReleaseFileBlock(TBvText::Block* b)
-{
-    platform::FileBytes::Release(b->data, b->size);
-    delete b;
-}
-
 }  // namespace
 
 TBvStrings::~TBvStrings() { Clear(); }
@@ -283,31 +277,126 @@ void TBvStrings::SetCommaText(const TBvText& text)
     }
 }
 
-void TBvStrings::LoadFromFile(const std::string& name)
+void TBvStrings::LoadFromFile(const std::string& name) { LoadFromFile(name, TBvLoadProgress()); }
+
+namespace {
+
+// Splits a file's bytes into lines as they arrive, in one pass. The first 0x1A ends the text.
+// A text without any CR is a Unix text: LF ends a line. From the first CR on, the line store's
+// own rule holds (CR and CR LF end a line, a lone LF stays in it); under that rule every byte
+// before the first CR belongs to the first line, so the lines split at LF so far are dropped and
+// the split goes on from that CR.
+class TLineSplitter {
+public:
+    // add(start, end) appends the line of bytes [start, end); restart() drops every line added.
+    template <class Add, class Restart>
+    void Split(const char* data, size_t avail, Add add, Restart restart)
+    {
+        if (ended_) return;
+        if (const void* sub = std::memchr(data + pos_, 0x1A, avail - pos_)) {
+            avail = size_t(static_cast<const char*>(sub) - data);
+            ended_ = true;
+        }
+        end_ = avail;
+        while (pos_ < avail) {
+            if (skipLf_) {
+                skipLf_ = false;
+                if (data[pos_] == '\n') {
+                    lineStart_ = ++pos_;
+                    continue;
+                }
+            }
+            const void* cr = std::memchr(data + pos_, '\r', avail - pos_);
+            const size_t crAt = cr ? size_t(static_cast<const char*>(cr) - data) : avail;
+            if (!crRule_) {
+                while (const void* lf = std::memchr(data + pos_, '\n', crAt - pos_)) {
+                    const size_t q = size_t(static_cast<const char*>(lf) - data);
+                    add(lineStart_, q);
+                    lineStart_ = pos_ = q + 1;
+                }
+                if (!cr) {
+                    pos_ = avail;
+                    break;
+                }
+                restart();
+                lineStart_ = 0;
+                crRule_ = true;
+            }
+            if (!cr) {
+                pos_ = avail;
+                break;
+            }
+            add(lineStart_, crAt);
+            lineStart_ = pos_ = crAt + 1;
+            skipLf_ = true;
+        }
+    }
+    // Whether the text has ended before the end of the bytes (at a 0x1A).
+    bool Ended() const { return ended_; }
+    // The bytes of the line not yet ended.
+    size_t Pending() const { return end_ - lineStart_; }
+    // At the end of the bytes: a last line without a line end is a line too.
+    template <class Add>
+    void Finish(Add add)
+    {
+        if (lineStart_ < end_) add(lineStart_, end_);
+    }
+
+private:
+    bool crRule_ = false;  // a CR has been seen
+    bool skipLf_ = false;  // the last line ended at a CR, so a LF right after it is part of that end
+    bool ended_ = false;
+    size_t lineStart_ = 0, pos_ = 0, end_ = 0;
+};
+
+void ReleaseFileBlock(TBvText::Block* b)
+{
+    platform::FileMemory::Release(b->data, b->size);
+    delete b;
+}
+
+}  // namespace
+
+void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& progress)
 {
     Clear();
+    TBvText whole;  // holds the file's memory; declared first, so that the reader stops before it goes
+    platform::TFileReader file;
+    if (!file.Open(name)) return;  // cannot be read: the store stays empty
     try {
-        platform::FileBytes fb;
-        if (!platform::ReadWholeFile(name, fb)) return;  // cannot be read: the store stays empty
-        auto* block = new TBvText::Block{0, ReleaseFileBlock, fb.data, fb.mapped};
-        const TBvText whole(block, fb.data, fb.size);
         // The size is taken in 64 bits; the estimate is capped at what the store can hold.
-        SetCapacity(int(std::min<uint64_t>(uint64_t(fb.size) / 28, uint64_t(MaxListSize))));
-        const char* data = whole.data();
-        const void* eof = std::memchr(data, 0x1A, fb.size);
-        const size_t end = eof ? size_t(static_cast<const char*>(eof) - data) : fb.size;
-        size_t p = 0;
-        while (p < end) {
-            const void* cr = std::memchr(data + p, '\r', end - p);
-            const size_t q = cr ? size_t(static_cast<const char*>(cr) - data) : end;
-            if (q - p > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
-            AppendForLoad(TBvText(block, data + p, q - p));
-            p = q + 1;
-            if (p < end && data[p] == '\n') ++p;
+        SetCapacity(int(std::min<uint64_t>(file.Size() / 28, uint64_t(MaxListSize))));
+        file.Start();
+        auto* block = new TBvText::Block{0, ReleaseFileBlock, const_cast<char*>(file.Data()), file.Mapped()};
+        file.Adopt();
+        whole = TBvText(block, block->data, 0);
+        const char* data = block->data;
+        auto add = [&](size_t from, size_t to) {
+            if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
+            AppendForLoad(TBvText(block, data + from, to - from));
+        };
+        TLineSplitter split;
+        size_t have = 0;
+        for (;;) {
+            const size_t got = file.Wait(have);
+            if (got == have) break;  // the reading has ended
+            split.Split(data, got, add, [this] { SetCount(0); });
+            // A line past the position limit is refused as soon as it gets there.
+            if (split.Pending() > size_t(INT32_MAX)) Error();
+            have = got;
+            if (split.Ended()) break;
+            if (progress && !progress(have, file.Size())) {
+                file.Stop();
+                Clear();
+                return;
+            }
         }
+        file.Stop();
+        split.Finish(add);
         SetCapacity(count_);
     } catch (...) {
-        // Too many lines or no memory: report it to the caller and hold nothing.
+        // Too many lines, a line too long, or no memory: report it to the caller and hold nothing.
+        file.Stop();
         Clear();
         throw;
     }
@@ -315,9 +404,10 @@ void TBvStrings::LoadFromFile(const std::string& name)
 
 void TBvStrings::SaveToFile(const std::string& name) const
 {
+    // The text first: the file may be the one it was read from.
+    const TBvText text = GetTextStr();
     const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return;
-    const TBvText text = GetTextStr();
     size_t done = 0;
     while (done < text.size()) {
         const ssize_t w = write(fd, text.data() + done, text.size() - done);

@@ -8,6 +8,11 @@
 
 class QIODevice;
 
+// Called while a file loads, between the parts of it that arrive: the bytes read so far and the
+// size the file reported (0 when it reports none). Returning false abandons the load, which then
+// leaves the store empty, as for a file that cannot be read.
+using TBvLoadProgress = std::function<bool(uint64_t done, uint64_t total)>;
+
 class TBvStrings {
 public:
     // One less than the length of the item array type (2^27 slots).
@@ -51,6 +56,7 @@ public:
     virtual TBvText GetCommaText() const;
     [[noreturn]] virtual void Error() const;
     virtual void LoadFromFile(const std::string& name);
+    void LoadFromFile(const std::string& name, const TBvLoadProgress& progress);
     virtual void SaveToFile(const std::string& name) const;
     virtual void SaveToStream(QIODevice& stream) const;
     virtual void LoadFromStream(QIODevice& stream);

@@ -81,6 +81,9 @@ public:
     static TBvText Allocate(size_t size, char** writable);
 
     size_t RefCount() const noexcept { return block_ ? block_->refs : 0; }
+    // The block the bytes lie in (none for an empty text): slices of one block may be read
+    // together, with the bytes between them.
+    const Block* block() const noexcept { return block_; }
 
     friend bool operator==(const TBvText& a, const TBvText& b) noexcept { return a.view() == b.view(); }
     friend bool operator==(const TBvText& a, std::string_view b) noexcept { return a.view() == b; }

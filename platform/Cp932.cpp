@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cstring>
+#include <vector>
 
 namespace cp932 {
 
@@ -83,6 +84,37 @@ QString ToUnicode(const char* data, size_t size)
         ++i;
     }
     return out;
+}
+
+bool FromUnicode(const QString& text, std::string& bytes)
+{
+    // Code per character, 0 for none: built once from the decoding table; a single byte before
+    // a pair, and the lowest of several pairs.
+    static const std::vector<uint16_t> codes = [] {
+        std::vector<uint16_t> c(65536, 0);
+        const Table& t = Table::Instance();
+        for (int code = 0xFFFF; code >= 0x8100; --code) {
+            const char16_t u = t.Pair(uint8_t(code >> 8), uint8_t(code));
+            if (u != Table::kNone) c[u] = uint16_t(code);
+        }
+        for (int b = 0xFF; b >= 0; --b)
+            if (t.Single(uint8_t(b)) != Table::kNone) c[t.Single(uint8_t(b))] = uint16_t(b);
+        return c;
+    }();
+    bytes.clear();
+    bytes.reserve(size_t(text.size()) * 2);
+    for (const QChar ch : text) {
+        const char16_t u = ch.unicode();
+        if (u == 0) {
+            bytes += '\0';
+            continue;
+        }
+        const uint16_t code = codes[u];
+        if (code == 0) return false;
+        if (code > 0xFF) bytes += char(code >> 8);
+        bytes += char(code);
+    }
+    return true;
 }
 
 }  // namespace cp932

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <QString>
+#include <string>
 
 namespace cp932 {
 
@@ -71,5 +72,9 @@ inline Cell CellAt(const uint8_t* p, size_t n)
 // CP932 bytes to Unicode, for the clipboard: control bytes keep their code points,
 // bytes that are no character become U+FFFD.
 QString ToUnicode(const char* data, size_t size);
+
+// Unicode text to CP932 bytes, the inverse of the decoding table (where several codes decode to
+// one character, the lowest). False when a character has no CP932 code.
+bool FromUnicode(const QString& text, std::string& bytes);
 
 }  // namespace cp932

@@ -5,105 +5,103 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <signal.h>
-
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
-#include <mutex>
+#include <fstream>
 #include <new>
 
 namespace platform {
 
+ReadCall FileReadCall = [](int fd, void* buf, size_t n) { return ::read(fd, buf, n); };
+std::function<uint64_t()> AvailableMemory = SystemAvailableMemory;
+
 namespace {
 
-// Files are mapped rather than read: a gigabyte maps and indexes in a tenth of the time it
-// takes to copy it into fresh memory. A mapped file that another program truncates would
-// raise SIGBUS on the pages that are gone; the handler maps zero pages there instead, so the
-// vanished tail reads as NUL bytes and nothing crashes.
-constexpr int kRegions = 64;
-std::atomic<uintptr_t> gBegin[kRegions];
-std::atomic<uintptr_t> gEnd[kRegions];
-struct sigaction gPrevious;
-std::once_flag gInstalled;
-
-void OnSigbus(int sig, siginfo_t* info, void* context)
-{
-    const uintptr_t a = reinterpret_cast<uintptr_t>(info->si_addr);
-    for (int i = 0; i < kRegions; ++i) {
-        if (a >= gBegin[i].load() && a < gEnd[i].load()) {
-            const uintptr_t page = a & ~uintptr_t(sysconf(_SC_PAGESIZE) - 1);
-            mmap(reinterpret_cast<void*>(page), size_t(sysconf(_SC_PAGESIZE)), PROT_READ,
-                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0);
-            return;
-        }
-    }
-    if (gPrevious.sa_flags & SA_SIGINFO) {
-        if (gPrevious.sa_sigaction) return gPrevious.sa_sigaction(sig, info, context);
-    } else if (gPrevious.sa_handler != SIG_DFL && gPrevious.sa_handler != SIG_IGN) {
-        return gPrevious.sa_handler(sig);
-    }
-    signal(SIGBUS, SIG_DFL);  // not ours: the fault repeats and ends the process as usual
-}
-
-void InstallHandler()
-{
-    struct sigaction sa = {};
-    sa.sa_sigaction = OnSigbus;
-    sa.sa_flags = SA_SIGINFO | SA_NODEFER;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGBUS, &sa, &gPrevious);
-}
-
-bool Register(void* p, size_t n)
-{
-    std::call_once(gInstalled, InstallHandler);
-    for (int i = 0; i < kRegions; ++i) {
-        uintptr_t expected = 0;
-        if (gEnd[i].load() == 0 && gBegin[i].compare_exchange_strong(expected, reinterpret_cast<uintptr_t>(p))) {
-            gEnd[i].store(reinterpret_cast<uintptr_t>(p) + n);
-            return true;
-        }
-    }
-    return false;
-}
-
-void Unregister(void* p)
-{
-    for (int i = 0; i < kRegions; ++i) {
-        if (gBegin[i].load() == reinterpret_cast<uintptr_t>(p)) {
-            gEnd[i].store(0);
-            gBegin[i].store(0);
-        }
-    }
-}
-
 constexpr size_t kHugePage = size_t(2) << 20;
+// One read() call: large enough that the calls cost nothing, small enough that the bytes are
+// split while still in the cache and that a stop is seen soon.
+constexpr size_t kChunk = size_t(8) << 20;
+// Files from this size on are read on a second thread while the caller splits what arrived.
+constexpr uint64_t kThreadedFrom = uint64_t(16) << 20;
+// Memory kept free for everything else the program and the system need meanwhile.
+constexpr uint64_t kReserve = uint64_t(64) << 20;
+// How often a long read looks at the memory left.
+constexpr size_t kMemoryCheckEvery = size_t(64) << 20;
 
 size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
 
-// Anonymous memory for a file's bytes. Large buffers ask for transparent huge pages: filling
-// a gigabyte through 4 KiB page faults costs more than reading it.
-char* Allocate(size_t size, size_t& mapped)
+uint64_t ReadNumber(const char* path)
 {
+    std::ifstream in(path);
+    uint64_t v = 0;
+    if (in >> v) return v;
+    return UINT64_MAX;  // missing, or "max"
+}
+
+// One read() call, retried when a signal interrupts it. 0 at the end, and for an error (which
+// ends the bytes there, as the end of the file would).
+size_t ReadSome(int fd, char* to, size_t n)
+{
+    for (;;) {
+        const ssize_t r = FileReadCall(fd, to, n);
+        if (r < 0 && errno == EINTR) continue;
+        return r > 0 ? size_t(r) : 0;
+    }
+}
+
+bool Fits(uint64_t bytes) { return bytes <= AvailableMemory(); }
+
+}  // namespace
+
+uint64_t SystemAvailableMemory()
+{
+    uint64_t avail = UINT64_MAX;
+    {
+        std::ifstream in("/proc/meminfo");
+        std::string key;
+        uint64_t kb;
+        std::string unit;
+        while (in >> key >> kb >> unit)
+            if (key == "MemAvailable:") {
+                avail = kb * 1024;
+                break;
+            }
+    }
+    // A memory control group's limit (v2, then v1), less what the group already uses.
+    for (const auto& [limitPath, usagePath] :
+         {std::pair("/sys/fs/cgroup/memory.max", "/sys/fs/cgroup/memory.current"),
+          std::pair("/sys/fs/cgroup/memory/memory.limit_in_bytes", "/sys/fs/cgroup/memory/memory.usage_in_bytes")}) {
+        const uint64_t limit = ReadNumber(limitPath), used = ReadNumber(usagePath);
+        if (limit != UINT64_MAX && used != UINT64_MAX) avail = std::min(avail, limit > used ? limit - used : 0);
+    }
+    return avail;
+}
+
+char* FileMemory::Allocate(size_t size, size_t& mapped)
+{
+    // Not MAP_NORESERVE: memory the kernel cannot promise should fail here, not in a page fault.
     mapped = RoundUp(size ? size : 1, size >= kHugePage ? kHugePage : size_t(4096));
-    void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
+    // Filling a gigabyte through 4 KiB page faults costs more than reading it.
     if (size >= kHugePage) madvise(p, mapped, MADV_HUGEPAGE);
     return static_cast<char*>(p);
 }
 
-}  // namespace
-
-void FileBytes::Release(char* data, size_t mapped)
+void FileMemory::Release(char* data, size_t mapped)
 {
-    if (!data) return;
-    Unregister(data);
-    munmap(data, mapped);
+    if (data) munmap(data, mapped);
 }
 
-bool ReadWholeFile(const std::string& name, FileBytes& out)
+TFileReader::~TFileReader()
 {
-    out = FileBytes();
+    Stop();
+    if (!adopted_) FileMemory::Release(data_, mapped_);
+    if (fd_ >= 0) close(fd_);
+}
+
+bool TFileReader::Open(const std::string& name)
+{
     // O_NONBLOCK so that opening a FIFO without a writer returns at once.
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
@@ -112,58 +110,106 @@ bool ReadWholeFile(const std::string& name, FileBytes& out)
         close(fd);
         return false;
     }
-    const size_t size = size_t(st.st_size);
-    if (size > 0) {
-        void* p = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (p != MAP_FAILED) {
-            if (Register(p, size)) {
-                madvise(p, size, MADV_SEQUENTIAL);
-                close(fd);
-                out.data = static_cast<char*>(p);
-                out.size = size;
-                out.mapped = size;
-                return true;
-            }
-            munmap(p, size);
-        }
-    }
-    // Not mappable (or no room to guard the mapping): read it.
-    size_t mapped = 0;
-    char* data = nullptr;
-    try {
-        data = Allocate(size, mapped);
-    } catch (...) {
-        close(fd);
-        throw;
-    }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    size_t got = 0;
-    while (got < size) {
-        const size_t want = size - got < (size_t(1) << 30) ? size - got : (size_t(1) << 30);
-        const ssize_t r = read(fd, data + got, want);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;  // end of file (the file shrank) or a read error: keep what was read
-        got += size_t(r);
-    }
-    close(fd);
-    out.data = data;
-    out.size = got;
-    out.mapped = mapped;
+    fd_ = fd;
+    size_ = uint64_t(st.st_size);
     return true;
 }
 
-}  // namespace platform
+void TFileReader::Start()
+{
+    if (fd_ < 0) {
+        Publish(0, kFinished);
+        return;
+    }
+    // The file's bytes and, on top, room for its line index and display lines.
+    if (!Fits(size_ + size_ / 4 + kReserve)) throw std::bad_alloc();
+    if (size_ > SIZE_MAX / 2) throw std::bad_alloc();
+    posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (size_ == 0) {
+        ReadToEnd();
+        return;
+    }
+    data_ = FileMemory::Allocate(size_t(size_), mapped_);
+    if (size_ >= kThreadedFrom) thread_ = std::thread([this] { ReadFixed(); });
+}
 
-namespace platform {
+void TFileReader::Publish(size_t got, uint64_t flags)
+{
+    state_.store(uint64_t(got) | flags, std::memory_order_release);
+    state_.notify_all();
+}
+
+// On the second thread: the file up to its size at opening, or less where it ends sooner.
+void TFileReader::ReadFixed()
+{
+    size_t got = 0, checked = 0;
+    while (got < size_ && !stop_.load(std::memory_order_relaxed)) {
+        if (got - checked >= kMemoryCheckEvery) {
+            checked = got;
+            if (!Fits(size_ - got + kReserve)) return Publish(got, kFinished | kNoMemory);
+        }
+        const size_t r = ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got));
+        if (r == 0) break;
+        got += r;
+        Publish(got, 0);
+    }
+    Publish(got, kFinished);
+}
+
+// A file that reports no size is read to its physical end, the memory doubling as it fills.
+// Nothing is split before the end, since growing may move the bytes.
+void TFileReader::ReadToEnd()
+{
+    size_t got = 0, cap = 64 << 10;
+    data_ = FileMemory::Allocate(cap, mapped_);
+    for (;;) {
+        if (got == mapped_) {
+            const size_t grown = mapped_ * 2;
+            if (!Fits(grown - mapped_ + kReserve)) throw std::bad_alloc();
+            void* p = mremap(data_, mapped_, grown, MREMAP_MAYMOVE);
+            if (p == MAP_FAILED) throw std::bad_alloc();
+            data_ = static_cast<char*>(p);
+            mapped_ = grown;
+        }
+        const size_t r = ReadSome(fd_, data_ + got, mapped_ - got);
+        if (r == 0) break;
+        got += r;
+    }
+    size_ = got;
+    Publish(got, kFinished);
+}
+
+size_t TFileReader::Wait(size_t have)
+{
+    uint64_t s = state_.load(std::memory_order_acquire);
+    if (!(s & kFinished) && !thread_.joinable() && data_) {
+        // Read on this thread, one call at a time, so that the caller sees each part arrive.
+        size_t got = size_t(s & kCount);
+        const size_t r = got < size_ ? ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got)) : 0;
+        got += r;
+        Publish(got, r == 0 || got == size_ ? kFinished : 0);
+        s = state_.load(std::memory_order_acquire);
+    }
+    while ((s & kCount) <= have && !(s & kFinished)) {
+        state_.wait(s, std::memory_order_acquire);
+        s = state_.load(std::memory_order_acquire);
+    }
+    if (s & kNoMemory) throw std::bad_alloc();
+    return size_t(s & kCount);
+}
+
+void TFileReader::Stop()
+{
+    stop_.store(true, std::memory_order_relaxed);
+    if (thread_.joinable()) thread_.join();
+    const uint64_t s = state_.load(std::memory_order_acquire);
+    if (!(s & kFinished)) Publish(size_t(s & kCount), kFinished);
+}
 
 bool IsReadableRegularFile(const std::string& name)
 {
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
-    struct stat st;
-    const bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    close(fd);
-    return ok;
+    TFileReader f;
+    return f.Open(name);
 }
 
 }  // namespace platform

@@ -1,26 +1,84 @@
 #pragma once
-// Reading a whole file for shared reading: regular files only, into one buffer.
+// Reading a file for shared reading: regular files only, into memory the program owns, so that
+// nothing another program does to the file afterwards changes what was read.
+#include <sys/types.h>
+
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace platform {
 
-// A file's bytes in anonymous memory, released with Release().
-struct FileBytes {
-    char* data = nullptr;
-    size_t size = 0;      // bytes read
-    size_t mapped = 0;    // bytes of the mapping behind data (the file itself, or memory it was read into)
+// The read call used for files; tests replace it to make short reads and read errors.
+using ReadCall = ssize_t (*)(int fd, void* buf, size_t n);
+extern ReadCall FileReadCall;
+
+// Bytes of memory this process may still take without the kernel's out-of-memory killer coming
+// for it: the system's available memory, less for a memory control group's limit. Tests replace it.
+extern std::function<uint64_t()> AvailableMemory;
+uint64_t SystemAvailableMemory();
+
+// Anonymous memory for a file's bytes; Release frees what Allocate gave.
+struct FileMemory {
+    static char* Allocate(size_t size, size_t& mapped);  // throws std::bad_alloc
     static void Release(char* data, size_t mapped);
 };
 
-// Opens Name and reads it whole. A missing file, a directory, a FIFO, a device or any other
-// non-regular file gives ok = false at once, without blocking. A read error ends the bytes at
-// that point. Throws std::bad_alloc when the memory for the file cannot be had.
-bool ReadWholeFile(const std::string& name, FileBytes& out);
+// Reads one file into anonymous memory in large read() calls. A file that reports a size is
+// read up to that size, on a second thread when it is large, so that the caller can split the
+// bytes that have arrived while the rest is read; a file that reports size 0 (kernel files such
+// as /proc/cpuinfo) is read whole to its end by Start. A read error ends the bytes at that point.
+class TFileReader {
+public:
+    TFileReader() = default;
+    TFileReader(const TFileReader&) = delete;
+    TFileReader& operator=(const TFileReader&) = delete;
+    ~TFileReader();  // stops the reading; frees the memory unless it was adopted
 
-}  // namespace platform
+    // Opens name: false for a missing file, a directory, a FIFO, a device or any other
+    // non-regular file, at once and without blocking.
+    bool Open(const std::string& name);
+    // The size the file reported when opened.
+    uint64_t Size() const { return size_; }
+    // Takes the memory and starts reading. Throws std::bad_alloc when the file does not fit in
+    // the memory that is left.
+    void Start();
+    // The bytes read so far begin here; the address does not change after Start.
+    const char* Data() const { return data_; }
+    size_t Mapped() const { return mapped_; }
+    // Waits until more than `have` bytes have been read or the reading has ended, and returns
+    // the count read. Throws std::bad_alloc when the memory left ran out while reading.
+    size_t Wait(size_t have);
+    // Whether the reading has ended: end of file, a read error, Stop, or no memory.
+    bool Finished() const { return (state_.load(std::memory_order_acquire) & kFinished) != 0; }
+    // Ends the reading early; what was read stays.
+    void Stop();
+    // The caller now owns the memory (FileMemory::Release with Mapped()).
+    void Adopt() { adopted_ = true; }
 
-namespace platform {
+private:
+    static constexpr uint64_t kFinished = uint64_t(1) << 63;
+    static constexpr uint64_t kNoMemory = uint64_t(1) << 62;
+    static constexpr uint64_t kCount = kNoMemory - 1;
+    void ReadFixed();
+    void ReadToEnd();
+    void Publish(size_t got, uint64_t flags);
+
+    int fd_ = -1;
+    uint64_t size_ = 0;
+    char* data_ = nullptr;
+    size_t mapped_ = 0;
+    bool adopted_ = false;
+    // Bytes read, with the finished and out-of-memory flags in the top bits.
+    std::atomic<uint64_t> state_{0};
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
 // Whether name is a regular file this process can open for reading.
 bool IsReadableRegularFile(const std::string& name);
+
 }  // namespace platform

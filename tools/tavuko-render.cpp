@@ -1,5 +1,5 @@
 // tavuko-render: a file through the view, headless.
-//   tavuko-render --lines [--client-width PX] [--wrap-byte N] [--no-wrap] [--tab N] [--time] FILE
+//   tavuko-render --lines [--client-width PX] [--wrap-byte N] [--no-wrap] [--tab N] [--time] [--] FILE
 // prints one line per display line: index, OrgIndex, OrgPos, Len, SubLine, Cr.
 //   tavuko-render [--size WxH] [--top N] [--sel X1,Y1,X2,Y2] [--wrap-byte N] [--no-wrap] [--tab N]
 //                 [--crmark 0|1] [--hpos N] [--time] FILE OUT.png
@@ -65,10 +65,18 @@ int ParseInt(const char* opt, const char* v, int min)
 Options Parse(int argc, char** argv)
 {
     Options o;
+    bool names = false;  // after "--" every argument is a file name, even one that starts with a dash
+    auto name = [&o](const std::string& a) {
+        if (o.file.empty()) o.file = a;
+        else if (o.out.empty() && !o.lines && !o.copy) o.out = a;
+        else Fail("too many file names given");
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (a == "--lines") o.lines = true;
+        if (!names && a == "--") names = true;
+        else if (names) name(a);
+        else if (a == "--lines") o.lines = true;
         else if (a == "--time") o.time = true;
         else if (a == "--no-wrap") o.wrap = false;
         else if (a == "--client-width") o.clientWidth = ParseInt("--client-width", next, 0), ++i;
@@ -94,9 +102,7 @@ Options Parse(int argc, char** argv)
             ++i;
         }
         else if (a.size() > 1 && a[0] == '-') Fail("unknown option " + a);
-        else if (o.file.empty()) o.file = a;
-        else if (o.out.empty() && !o.lines && !o.copy) o.out = a;
-        else Fail("too many file names given");
+        else name(a);
     }
     if (o.file.empty() || (!o.lines && !o.copy && o.out.empty()))
         Fail("usage: tavuko-render --lines [options] FILE | tavuko-render [options] FILE OUT.png");

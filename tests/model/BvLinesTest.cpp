@@ -75,6 +75,13 @@ TEST_F(BvLinesTest, PixelFit)
     EXPECT_EQ(std::get<2>(Pieces(v)[0]), 9);
     v.CalcBvLines(0);
     EXPECT_EQ(std::get<2>(Pieces(v)[0]), 15);
+
+    // A tab and 82 bytes at tab stop 4 (516 px) in a 504 px client: the search stops at once
+    // with the whole line, which is then cut back to the 81 bytes (504 px) that fit.
+    m.client = 504;
+    v.SetViewTabStop(4);
+    EXPECT_THAT(Derive({"\t" + std::string(82, 'a')}),
+                ElementsAre(Piece{0, 1, 81, 0, false}, Piece{0, 82, 81, 1, true}));
 }
 
 TEST_F(BvLinesTest, FixedWrapByteAndNoWrap)
@@ -196,6 +203,9 @@ TEST_F(BvLinesTest, DerivationProperties)
                 ASSERT_TRUE(len == 0 ? r.Len == 0 : r.Len >= 1);
                 if (len) {
                     ASSERT_NE(TBvLines::IsStrLeadBytePos(line, r.OrgPos + r.Len), 2) << "piece splits a character";
+                }
+                if (wb == 0 && r.Len > 2) {
+                    ASSERT_LE(v.TabbedTextWidth(line.data(), size_t(r.Len)), std::max(cw, 6)) << "wider than the client";
                 }
                 const int n = wb > 0 ? wb : evenFit ? even : wb < 0 ? len : r.Len;  // the size before the adjustment
                 ASSERT_TRUE(len == 0 || r.Len == n || r.Len == n - 1 || (n == 1 && r.Len == 2)) << r.Len;

@@ -54,3 +54,20 @@ TEST(Cp932, ToUnicode)
     EXPECT_EQ(cp932::ToUnicode(in, sizeof in - 1), QString::fromUtf16(u"a\t\0\r\nあ\\ｱ\uFFFD\uFFFD\uFFFD", 11));
     EXPECT_EQ(cp932::ToUnicode("\x82 ", 2), QString::fromUtf16(u"\uFFFD "));  // the lead alone is lost
 }
+
+TEST(Cp932, FromUnicode)
+{
+    std::string b;
+    ASSERT_TRUE(cp932::FromUnicode(QStringLiteral("a\\ｱ検索∵"), b));
+    EXPECT_EQ(b, "a\\\xB1\x8C\x9F\x8D\xF5\x81\xE6");  // ∵ also decodes from 0x879A and 0xFA5B
+    EXPECT_FALSE(cp932::FromUnicode(QStringLiteral("a😀"), b));
+    EXPECT_FALSE(cp932::FromUnicode(QStringLiteral("ä"), b));
+    // Every character the table decodes comes back to a code that decodes to it.
+    const cp932::Table& t = cp932::Table::Instance();
+    for (int code = 0x8140; code <= 0xFCFC; ++code) {
+        const char16_t u = t.Pair(uint8_t(code >> 8), uint8_t(code));
+        if (u == cp932::Table::kNone) continue;
+        ASSERT_TRUE(cp932::FromUnicode(QString(QChar(u)), b)) << std::hex << code;
+        EXPECT_EQ(cp932::ToUnicode(b.data(), b.size()), QString(QChar(u))) << std::hex << code;
+    }
+}

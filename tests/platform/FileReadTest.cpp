@@ -10,22 +10,37 @@
 #include <chrono>
 #include <fstream>
 #include <future>
+#include <sstream>
 
-using platform::FileBytes;
-using platform::ReadWholeFile;
+#include "support/ReadSeam.h"
+
+using platform::TFileReader;
 
 namespace {
 
-// Reads on another thread, so that a read that blocks fails the test instead of hanging it;
-// unblock() then frees the thread.
-bool ReadsFalseAtOnce(const std::string& name, const std::function<void()>& unblock = {})
+// The bytes a reader gives for name, read as a loader does: waiting part by part.
+std::string ReadAll(const std::string& name)
 {
-    auto f = std::async(std::launch::async, [name] {
-        FileBytes fb;
-        const bool ok = ReadWholeFile(name, fb);
-        FileBytes::Release(fb.data, fb.mapped);
-        return ok;
-    });
+    TFileReader f;
+    if (!f.Open(name)) return "<not opened>";
+    f.Start();
+    size_t have = 0;
+    while (!f.Finished()) have = f.Wait(have);
+    have = f.Wait(have);
+    return std::string(f.Data() ? f.Data() : "", have);
+}
+
+std::string Slurp(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    return (std::stringstream() << in.rdbuf()).str();
+}
+
+// Opens on another thread, so that an open that blocks fails the test instead of hanging it;
+// unblock() then frees the thread.
+bool RefusedAtOnce(const std::string& name, const std::function<void()>& unblock = {})
+{
+    auto f = std::async(std::launch::async, [name] { return TFileReader().Open(name); });
     if (f.wait_for(std::chrono::seconds(3)) == std::future_status::ready) return !f.get();
     if (unblock) unblock();
     f.wait();
@@ -33,53 +48,125 @@ bool ReadsFalseAtOnce(const std::string& name, const std::function<void()>& unbl
     return false;
 }
 
-}  // namespace
-
-TEST(FileRead, RegularFilesReadWhole)
-{
+struct FileReadTest : ::testing::Test {
     QTemporaryDir dir;
-    const std::string name = dir.filePath("a.txt").toStdString(), empty = dir.filePath("e").toStdString();
-    const std::string bytes("a\0b\r\n\x82\xA0\x1A z", 9);
-    std::ofstream(name, std::ios::binary) << bytes;
-    std::ofstream{empty};
-    FileBytes fb;
-    ASSERT_TRUE(ReadWholeFile(name, fb));
-    EXPECT_EQ(std::string(fb.data, fb.size), bytes);
-    FileBytes::Release(fb.data, fb.mapped);
-    EXPECT_TRUE(platform::IsReadableRegularFile(name));
-    ASSERT_TRUE(ReadWholeFile(empty, fb));
-    EXPECT_EQ(fb.size, 0u);
-    FileBytes::Release(fb.data, fb.mapped);
+    std::string Write(const char* name, const std::string& bytes)
+    {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    void TearDown() override { platform::AvailableMemory = platform::SystemAvailableMemory; }
+};
+
+std::string Pattern(size_t n)
+{
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i) s[i] = char(i * 131 + (i >> 12));
+    return s;
 }
 
-TEST(FileRead, NonRegularFilesAreNotRead)
+}  // namespace
+
+TEST_F(FileReadTest, RegularFilesReadWholeSmallOrOnTheSecondThread)
 {
-    QTemporaryDir dir;
+    // Small files are read call by call on the caller's thread, large ones on a second thread.
+    for (const std::string& bytes : {std::string(), std::string("a\0b\r\n\x82\xA0\x1A z", 9), Pattern(40 << 20)}) {
+        const std::string name = Write("f", bytes);
+        EXPECT_TRUE(ReadAll(name) == bytes) << bytes.size();
+        EXPECT_TRUE(platform::IsReadableRegularFile(name));
+    }
+}
+
+TEST_F(FileReadTest, NonRegularFilesAreRefusedAtOnce)
+{
     const std::string missing = dir.filePath("missing").toStdString(), fifo = dir.filePath("fifo").toStdString();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    FileBytes fb;
-    EXPECT_FALSE(ReadWholeFile(missing, fb));
-    EXPECT_EQ(fb.data, nullptr);
-    EXPECT_TRUE(ReadsFalseAtOnce(dir.path().toStdString()));
-    EXPECT_TRUE(ReadsFalseAtOnce("/dev/zero"));
-    EXPECT_TRUE(ReadsFalseAtOnce(fifo, [&] { close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); }));
+    EXPECT_TRUE(RefusedAtOnce(missing));
+    EXPECT_TRUE(RefusedAtOnce(dir.path().toStdString()));
+    EXPECT_TRUE(RefusedAtOnce("/dev/zero"));
+    EXPECT_TRUE(RefusedAtOnce(fifo, [&] { close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK)); }));
     for (const std::string& n : {missing, fifo, dir.path().toStdString()})
         EXPECT_FALSE(platform::IsReadableRegularFile(n)) << n;
 }
 
-TEST(FileRead, AFileTruncatedWhileShownReadsAsNulsInsteadOfCrashing)
+TEST_F(FileReadTest, KernelFilesThatReportNoSizeAreReadToTheirEnd)
 {
-    // Another program truncates the file (a log rotated by copying and truncating): the pages
-    // that are gone read as zero bytes.
-    QTemporaryDir dir;
-    const std::string name = dir.filePath("log").toStdString();
-    const std::string bytes(3 * 65536, 'q');
-    std::ofstream(name, std::ios::binary) << bytes;
-    FileBytes fb;
-    ASSERT_TRUE(ReadWholeFile(name, fb));
+    struct stat st;
+    ASSERT_EQ(stat("/proc/self/cmdline", &st), 0);
+    ASSERT_EQ(st.st_size, 0);
+    // The reader's own command line, as the kernel gives it to every reader of the file.
+    EXPECT_EQ(ReadAll("/proc/self/cmdline"), Slurp("/proc/self/cmdline"));
+    const std::string cpuinfo = ReadAll("/proc/cpuinfo");
+    EXPECT_EQ(cpuinfo.rfind("processor", 0), 0u) << cpuinfo.substr(0, 40);
+    EXPECT_GT(cpuinfo.size(), 64u);
+}
+
+TEST_F(FileReadTest, WhatWasReadStaysWhateverHappensToTheFile)
+{
+    const std::string bytes = Pattern(3 << 16);
+    const std::string name = Write("log", bytes);
+    TFileReader f;
+    ASSERT_TRUE(f.Open(name));
+    f.Start();
+    size_t have = 0;
+    while (!f.Finished()) have = f.Wait(have);
     ASSERT_EQ(truncate(name.c_str(), 100), 0);
-    EXPECT_EQ(fb.data[50], 'q');
-    EXPECT_EQ(fb.data[bytes.size() - 1], 0);
-    EXPECT_EQ(fb.data[70000], 0);
-    FileBytes::Release(fb.data, fb.mapped);
+    Write("log", "rewritten");
+    ASSERT_EQ(unlink(name.c_str()), 0);
+    EXPECT_TRUE(std::string(f.Data(), have) == bytes);
+}
+
+TEST_F(FileReadTest, ShortReadsAreContinuedAndAReadErrorEndsTheBytesThere)
+{
+    const std::string bytes = Pattern(20000);
+    const std::string name = Write("f", bytes);
+    {
+        // At most 777 bytes a call: every byte still arrives.
+        ReadSeam seam([](int fd, void* b, size_t n) { return ::read(fd, b, std::min<size_t>(n, 777)); });
+        EXPECT_TRUE(ReadAll(name) == bytes);
+    }
+    {
+        // An I/O error after 5000 bytes.
+        ReadSeam seam([](int fd, void* b, size_t n) -> ssize_t {
+            const off_t at = lseek(fd, 0, SEEK_CUR);
+            if (at >= 5000) {
+                errno = EIO;
+                return -1;
+            }
+            return ::read(fd, b, std::min<size_t>(n, size_t(5000 - at)));
+        });
+        EXPECT_TRUE(ReadAll(name) == bytes.substr(0, 5000));
+    }
+}
+
+TEST_F(FileReadTest, AFileLargerThanTheMemoryLeftIsRefusedBeforeReading)
+{
+    const std::string name = Write("f", Pattern(1 << 20));
+    platform::AvailableMemory = [] { return uint64_t(32) << 20; };
+    TFileReader f;
+    ASSERT_TRUE(f.Open(name));
+    EXPECT_THROW(f.Start(), std::bad_alloc);
+}
+
+TEST_F(FileReadTest, MemoryThatRunsOutWhileReadingStopsTheRead)
+{
+    // 200 MiB on the second thread; the memory left shrinks to nothing after the first 64 MiB.
+    const std::string name = dir.filePath("big").toStdString();
+    close(open(name.c_str(), O_WRONLY | O_CREAT, 0600));
+    ASSERT_EQ(truncate(name.c_str(), off_t(200) << 20), 0);
+    static std::atomic<int> calls{0};
+    calls = 0;
+    platform::AvailableMemory = [] { return calls++ == 0 ? uint64_t(1) << 40 : uint64_t(0); };
+    TFileReader f;
+    ASSERT_TRUE(f.Open(name));
+    f.Start();
+    size_t have = 0;
+    EXPECT_THROW(
+        {
+            while (!f.Finished()) have = f.Wait(have);
+            f.Wait(have);
+        },
+        std::bad_alloc);
+    EXPECT_LT(have, size_t(200) << 20);
 }

@@ -1,0 +1,169 @@
+// Find budgets on the 1 GiB novel at 800 px pixel fit (directory in $TAVUKO_CORPUS), through the
+// find dialog as Find next and Find previous run it: a text that does not occur, forwards from
+// the first line and backwards from the last, with and without match-case; a hit near the far
+// end; a hit on the next screen. scripts/bench times grep -c -F -i on the same file beside them.
+#include "bench/BenchCommon.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <memory>
+#include <string>
+
+#include "bigview/Bigview.h"
+#include "dialogs/FindDlg.h"
+#include "model/BvFind.h"
+#include "platform/Cp932.h"
+
+namespace {
+
+struct Novel {
+    TBigView view;
+    TFindDlg dlg{nullptr, &view};
+    int beeps = 0;
+    Novel()
+    {
+        view.SetViewFont(TViewFont::DefaultViewFont());
+        view.SetScrollBar(ssVertical);
+        view.resize(800, 600);
+        view.show();
+        view.resize(800 + view.width() - view.ClientWidth(), 600);  // a client area 800 px wide
+        view.LoadFromFile(Corpus("novel_1g.txt"));
+        QCoreApplication::processEvents();
+        dlg.BeepFn = [this] { ++beeps; };
+    }
+    // The first 8 characters of display line i, a text that occurs there.
+    std::string TextOf(int i) const
+    {
+        const TBvText line = view.Get(i);
+        size_t n = 0;
+        for (int chars = 0; chars < 8 && n < line.size(); ++chars) n += cp932::IsLeadByte(line[n]) ? 2 : 1;
+        return line.str().substr(0, n);
+    }
+    // Appends a marker to the file line of display line i; the display line where it lands.
+    int Mark(int i, const char* marker)
+    {
+        std::string m;
+        cp932::FromUnicode(QString::fromUtf8(marker), m);
+        const int org = view.ConvertIndexToOrg(i);
+        if (view.GetOrg(org).str().find(m) == std::string::npos) view.PutOrg(org, TBvText(view.GetOrg(org).str() + m));
+        return view.ConvertLocateFromOrg({int(view.GetOrg(org).size()), org}).Y;
+    }
+    void SetText(const QString& text, bool matchCase)
+    {
+        dlg.Edit1->setText(text);
+        dlg.MatchCaseCB1->setChecked(matchCase);
+    }
+};
+std::unique_ptr<Novel> novel;  // released before the application goes
+
+Novel* Get(benchmark::State& state)
+{
+    if (!novel) novel = std::make_unique<Novel>();
+    if (novel->view.GetCount() < 100000) {
+        state.SkipWithError("corpus file missing");
+        return nullptr;
+    }
+    novel->beeps = 0;  // the beeps of this benchmark alone
+    return novel.get();
+}
+
+// Texts that do not occur in the novel: Japanese, and ASCII letters.
+const char* const Absent[] = {"検索語の不在", "Tavuko"};
+
+void Report(benchmark::State& state, Novel& n, int found)
+{
+    state.counters["lines"] = n.view.GetCount();
+    state.counters["found"] = found;
+    state.counters["beeps"] = n.beeps;
+}
+
+// A text that does not occur: Find next from the first line runs over every display line.
+void BM_FindAbsentForward(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
+    n->view.SetViewLineStart(0);
+    for (auto _ : state) {
+        n->dlg.LastFindText.clear();  // a new text: from the top line itself
+        n->dlg.OKBtnClick();
+    }
+    Report(state, *n, n->view.ViewLineStart());
+}
+BENCHMARK(BM_FindAbsentForward)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"ascii", "case"})->Unit(benchmark::kMillisecond);
+
+// The same text, Find previous from the last line.
+void BM_FindAbsentBackward(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
+    n->view.SetViewLineStart(n->view.GetCount() - 1);
+    for (auto _ : state) n->dlg.FindBackward();
+    Report(state, *n, n->view.ViewLineStart());
+}
+BENCHMARK(BM_FindAbsentBackward)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"ascii", "case"})->Unit(benchmark::kMillisecond);
+
+// A text found only near the other end (a marked line there): forwards from the first line,
+// backwards from the last.
+void BM_FindNearTheEnd(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    const bool forward = state.range(0);
+    const int count = n->view.GetCount();
+    const char* marker = forward ? "末尾の目印" : "先頭の目印";
+    const int target = n->Mark(forward ? count - 50 : 50, marker);
+    n->SetText(QString::fromUtf8(marker), state.range(1));
+    const int start = forward ? 0 : count - 1;
+    int found = -1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        n->view.SetViewLineStart(start);
+        n->dlg.LastFindText.clear();
+        state.ResumeTiming();
+        if (forward) n->dlg.OKBtnClick();
+        else n->dlg.FindBackward();
+        found = n->view.ViewLineStart();
+    }
+    Report(state, *n, found);
+    state.counters["target"] = target;
+}
+BENCHMARK(BM_FindNearTheEnd)->ArgsProduct({{1, 0}, {0, 1}})->ArgNames({"forward", "case"})->Unit(benchmark::kMillisecond);
+
+// Find next with the same text, found on the next screen: the search itself, and the whole
+// command with the view scrolled to the line (which redraws every row of the map).
+void BM_FindNextScreen(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    const bool scroll = state.range(0);
+    const int top = 1000000;
+    const std::string text = n->TextOf(top + n->view.ViewLines() + 5);
+    n->SetText(cp932::ToUnicode(text.data(), text.size()), false);
+    const TBvFind find(text, false);
+    int found = -1;
+    for (auto _ : state) {
+        if (!scroll) {
+            benchmark::DoNotOptimize(found = find.Forward(n->view.DisplayLines(), top + 1));
+            continue;
+        }
+        state.PauseTiming();
+        n->view.SetViewLineStart(top);
+        n->dlg.LastFindText = text;
+        state.ResumeTiming();
+        n->dlg.OKBtnClick();
+        found = n->view.ViewLineStart();
+    }
+    Report(state, *n, found);
+    state.counters["next_screen"] = found - top;
+}
+BENCHMARK(BM_FindNextScreen)->Arg(0)->Arg(1)->ArgName("scroll")->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    return RunBenchmarks(argc, argv, [] { novel.reset(); });
+}

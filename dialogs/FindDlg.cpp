@@ -1,0 +1,144 @@
+#include "dialogs/FindDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <chrono>
+
+#include "bigview/Bigview.h"
+#include "dialogs/DialogFont.h"
+#include "model/BvFind.h"
+#include "platform/Cp932.h"
+
+namespace {
+
+// Client size of the form and the controls' places, in pixels.
+constexpr int ClientWidth = 322, ClientHeight = 73;
+
+// How often a long search lets the windows repaint.
+constexpr int64_t PaintEveryMs = 50;
+
+}  // namespace
+
+TFindDlg::TFindDlg(QWidget* owner, TBigView* view)
+    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      view_(view)
+{
+    setWindowTitle(QStringLiteral("検索"));
+    setFont(DialogFont());
+    setFixedSize(ClientWidth, ClientHeight);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setGeometry(16, 10, 201, 20);
+    MatchCaseCB1 = new QCheckBox(QStringLiteral("大文字と小文字を区別する(&C)"), this);
+    MatchCaseCB1->setGeometry(16, 42, 177, 17);
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setGeometry(231, 10, 75, 21);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
+    CancelBtn->setGeometry(231, 40, 75, 21);
+    setTabOrder(Edit1, MatchCaseCB1);
+    setTabOrder(MatchCaseCB1, OKBtn);
+    setTabOrder(OKBtn, CancelBtn);
+
+    // OK closes the modal dialog found or not; Cancel, Escape and the close box all hide it.
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        OKBtnClick();
+        accept();
+    });
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(MatchCaseCB1, &QCheckBox::clicked, this, [this] { MatchCaseCB1Click(); });
+
+    BeepFn = [] { QApplication::beep(); };
+    ClockFn = [] {
+        using namespace std::chrono;
+        return int64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    };
+}
+
+void TFindDlg::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    FormShow();
+}
+
+void TFindDlg::FormShow()
+{
+    if (const QWidget* owner = parentWidget()) {
+        const QRect o = owner->frameGeometry(), d = frameGeometry();
+        move(o.left() + (o.width() - d.width()) / 2, o.top() + (o.height() - d.height()) / 2);
+    }
+    Edit1->setFocus();
+    Edit1->selectAll();
+}
+
+void TFindDlg::reject()
+{
+    CancelBtnClick();
+    QDialog::reject();
+}
+
+void TFindDlg::CancelBtnClick() { hide(); }
+
+void TFindDlg::MatchCaseCB1Click() { Edit1->setFocus(); }
+
+void TFindDlg::Beep()
+{
+    if (BeepFn) BeepFn();
+}
+
+void TFindDlg::OKBtnClick()
+{
+    if (Edit1->text().isEmpty()) return;
+    std::string text;
+    // A character without a CP932 code occurs in no line.
+    if (!cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    int i = view_->ViewLineStart();
+    if (text != LastFindText) LastFindText = text;
+    else ++i;
+    const int found = Search(true, text, i);
+    if (found < 0) return Beep();
+    view_->SetViewLineStart(found);
+    hide();
+}
+
+void TFindDlg::FindBackward()
+{
+    if (Edit1->text().isEmpty()) return;
+    std::string text;
+    const int i = view_->ViewLineStart();
+    if (i == 0 || !cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    const int found = Search(false, text, i - 1);
+    if (found < 0) return Beep();
+    view_->SetViewLineStart(found);
+}
+
+int TFindDlg::Search(bool forward, const std::string& text, int from)
+{
+    const TBvFind find(text, MatchCaseCB1->isChecked());
+    const int64_t start = ClockFn();
+    int64_t painted = start;
+    bool busy = false;
+    // Past the first half second: the busy cursor, and the windows painted now and then. Input
+    // and other programs' requests wait, so that nothing changes the text while it is searched.
+    auto progress = [&] {
+        const int64_t now = ClockFn();
+        if (now - start < BusyAfterMs) return;
+        if (!busy) QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (!busy || now - painted >= PaintEveryMs) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+            painted = now;
+        }
+        busy = true;
+    };
+    struct Restore {
+        const bool& busy;
+        ~Restore()
+        {
+            if (busy) QApplication::restoreOverrideCursor();
+        }
+    } restore{busy};
+    const TBvLines& lines = view_->DisplayLines();
+    return forward ? find.Forward(lines, from, progress) : find.Backward(lines, from, progress);
+}

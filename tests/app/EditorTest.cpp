@@ -1,0 +1,204 @@
+// The external editor: the parameter template, the command's messages, and the argument vector
+// a real program receives.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <climits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/EditorParams.h"
+#include "app/MainForm.h"
+#include "bigview/Bigview.h"
+#include "settings/Settings.h"
+#include "support/EditorArgs.h"
+#include "support/FakeEditor.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(EditorParams, TheTemplateExpandsByteByByte)
+{
+    const std::string file = "/home/u/a b.txt", quoted = "\"/home/u/a b.txt\"";
+    struct Case {
+        std::string templ, file;
+        int line;
+        std::string params;
+    };
+    const std::vector<Case> cases = {
+        {"$file", file, 0, quoted},
+        {"$file", "", 0, ""},
+        {"/J$line $file", file, 0, "/J1 " + quoted},
+        {"/J$line $file", "", 41, "/J42 "},
+        {"100$$", file, 0, "100$"},
+        {"$$file", file, 0, "$file"},
+        {"$$$file", file, 0, "$" + quoted},
+        {"$$$", file, 0, "$"},
+        {"$x", file, 0, "x"},
+        {"end$", file, 0, "end"},
+        {"$", file, 0, ""},
+        {"$fil", file, 0, "fil"},
+        {"$lin", file, 0, "lin"},
+        {"$FILE $Line", file, 0, "FILE Line"},
+        {"$line$line", file, 9, "1010"},
+        {"$linex $filex", file, 0, "1x " + quoted + "x"},
+        {"+$line", file, INT_MAX - 1, "+2147483647"},
+        {"+$line", file, INT_MAX, "+2147483648"},
+        {"\xe8\xa1\x8c $line", file, 0, "\xe8\xa1\x8c 1"},
+        // A name's own marks and the backslashes before them are escaped.
+        {"$file", "a\" --option.txt", 0, R"("a\" --option.txt")"},
+        {"$file", R"(dir\)", 0, R"("dir\\")"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ExpandEditorParams(c.templ, c.file, c.line), c.params) << c.templ;
+}
+
+TEST(EditorParams, AnEmptyTemplateBecomesFileInTheSettings)
+{
+    TSettings settings;
+    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 0), "\"/x/a.txt\"");
+    EXPECT_EQ(settings.EditorParam, "$file");
+    settings.EditorParam = QStringLiteral("-n$line");
+    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 4), "-n5");
+    EXPECT_EQ(settings.EditorParam, "-n$line");
+}
+
+TEST(EditorParams, TheFileNameReachesTheEditorAsOneArgumentWhateverItHolds)
+{
+    for (const std::string name :
+         {"a b.txt", "a\" --option.txt", "\"", "a\\", "a\\\"b", "-rf", " lead", "\x93\xfa\x96\x7b \x8c\xea.txt",
+          "\xff\xfe\\\"", "tab\tnew\nline"})
+        EXPECT_TRUE(FileNameArrivesAsOneArgument(name)) << name;
+    EXPECT_EQ(EditorArgs("/J$line $file", "/x/a b.txt", 6), (Args{"/J7", "/x/a b.txt"}));
+    EXPECT_EQ(EditorArgs("$file", ""), Args{});
+}
+
+struct Message {
+    QString text, caption;
+    QMessageBox::Icon icon;
+};
+
+class EditorCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CurrentFileName.clear();
+        form = std::make_unique<TForm1>();
+        form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
+                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
+            messages.push_back({text, caption, icon});
+            return QMessageBox::Ok;
+        };
+        form->StartProgramFn = [this](const std::string& program, const Args& args) {
+            started.push_back({program, args});
+            return startSucceeds;
+        };
+    }
+    void TearDown() override
+    {
+        form.reset();
+        CurrentFileName.clear();
+        qunsetenv("TAVUKO_FAKE_EDITOR_RECORD");
+    }
+    std::string Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return QFile::encodeName(dir.filePath(name)).toStdString();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<TForm1> form;
+    std::vector<Message> messages;
+    std::vector<std::pair<std::string, Args>> started;
+    bool startSucceeds = true;
+};
+
+TEST_F(EditorCommandTest, TheEditorStartsWithTheExpandedTemplateOrTheMessageSaysWhyNot)
+{
+    const QString noEditor = QStringLiteral("エディタが指定されていません。");
+    const QString cannotStart = QStringLiteral("エディタが起動できません。");
+    struct Case {
+        QString name, param;
+        std::string file;
+        bool starts;
+        Args args;       // what the program receives
+        QString message;  // "" when none is shown
+        QString paramAfter;
+    };
+    const std::vector<Case> cases = {
+        {"xdg-open", "", "/tmp/a b.txt", true, {"/tmp/a b.txt"}, "", "$file"},
+        {"xdg-open", "$file", "", true, {}, "", "$file"},
+        {"gvim", "+$line $file", "/tmp/a.txt", true, {"+1", "/tmp/a.txt"}, "", "+$line $file"},
+        {"ed", "$file", "/tmp/a\" --option.txt", true, {"/tmp/a\" --option.txt"}, "", "$file"},
+        {"/no/such/editor", "", "/tmp/a.txt", false, {"/tmp/a.txt"}, cannotStart, "$file"},
+        // Nothing is started, and the template is left as it was.
+        {"", "", "/tmp/a.txt", true, {}, noEditor, ""},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        started.clear();
+        form->Settings.EditorName = c.name;
+        form->Settings.EditorParam = c.param;
+        CurrentFileName = c.file;
+        startSucceeds = c.starts;
+        form->ExecEditor1->trigger();
+        if (c.name.isEmpty()) EXPECT_TRUE(started.empty());
+        else EXPECT_EQ(started, (std::vector<std::pair<std::string, Args>>{{c.name.toStdString(), c.args}}));
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(messages.empty()) << c.name.toStdString();
+        } else {
+            ASSERT_EQ(messages.size(), 1u) << c.name.toStdString();
+            EXPECT_EQ(messages[0].text, c.message);
+            EXPECT_EQ(messages[0].caption, QStringLiteral("エディタの起動"));
+            EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
+        }
+        EXPECT_EQ(form->Settings.EditorParam, c.paramAfter);
+    }
+}
+
+TEST_F(EditorCommandTest, LineIsTheTopDisplayLineNotTheFileLine)
+{
+    // One long line wrapped into many display lines, then a short one.
+    const std::string name = Write("long.txt", QByteArray(5000, 'x') + "\r\nshort\r\n");
+    form->show();
+    CurrentFileName = name;
+    form->OpenFile(name, true);
+    ASSERT_GT(form->BigView1->GetCount(), 20);
+    form->BigView1->SetViewLineStart(10);
+    ASSERT_EQ(form->BigView1->ViewLineStart(), 10);
+    form->Settings.EditorName = QStringLiteral("ed");
+    form->Settings.EditorParam = QStringLiteral("$line");
+    form->ExecEditor1Click();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].second, Args{"11"});  // the file line there is the first
+}
+
+TEST_F(EditorCommandTest, ARealEditorReceivesTheFileNameAsItsOneArgument)
+{
+    form->StartProgramFn = StartDetachedProgram;
+    form->Settings.EditorName = QString::fromLocal8Bit(TAVUKO_FAKE_EDITOR);
+    form->Settings.EditorParam = QStringLiteral("--line=$line $file");
+    const std::vector<std::string> names = {
+        "a b.txt", "a\" --option.txt", "-dash.txt", "\x93\xfa\x96\x7b\x8c\xea.txt", "\xff\xfe raw.txt",
+        "trailing\\", "q\\\"uote\\\\\".txt",
+    };
+    int n = 0;
+    for (const std::string& leaf : names) {
+        const QString record = dir.filePath(QStringLiteral("args%1").arg(++n));
+        qputenv("TAVUKO_FAKE_EDITOR_RECORD", QFile::encodeName(record));
+        CurrentFileName = QFile::encodeName(dir.path()).toStdString() + "/" + leaf;
+        form->ExecEditor1Click();
+        EXPECT_EQ(WaitForRecordedArgs(record), (Args{"--line=1", CurrentFileName})) << leaf;
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+
+void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
