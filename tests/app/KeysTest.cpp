@@ -17,8 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "app/MailLink.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "platform/DdeConversation.h"
 #include "support/KeyInput.h"
 
 namespace {
@@ -34,6 +36,16 @@ protected:
         CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         view = form->BigView1;
+        form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
+                                    QMessageBox::StandardButton) {
+            messages << text;
+            return QMessageBox::Ok;
+        };
+        form->Settings.EditorName = QStringLiteral("editor");
+        form->StartProgramFn = [this](const std::string& program, const std::vector<std::string>&) {
+            started.push_back(program);
+            return true;
+        };
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -84,6 +96,8 @@ protected:
     QByteArray oldConfig;
     std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
+    QStringList messages;               // the message boxes' texts
+    std::vector<std::string> started;  // the programs started (the editor)
 };
 
 TEST_F(KeysTest, PageDownNearTheEndWithAndWithoutAWholeLastPage)
@@ -272,6 +286,16 @@ TEST_F(KeysTest, EscapeAndQExitEnterClosesOnlyWithExitEnterKey)
         {Qt::Key_Return, Qt::ShiftModifier, true, false, false},  // the editor instead
         {Qt::Key_Escape, Qt::AltModifier, false, false, false},
     };
+    // Shift+Enter and V start the editor, whatever ExitEnterKey is.
+    Open(Lines(50));
+    for (bool exitEnterKey : {false, true}) {
+        form->Settings.ExitEnterKey = exitEnterKey;
+        PressKey(Qt::Key_Return, Qt::ShiftModifier);
+        PressKey(Qt::Key_V);
+    }
+    EXPECT_EQ(started.size(), 4u);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(messages.isEmpty());
     const std::string name = Lines(50);
     for (const Case& c : cases) {
         Open(name);
@@ -284,6 +308,7 @@ TEST_F(KeysTest, EscapeAndQExitEnterClosesOnlyWithExitEnterKey)
         EXPECT_EQ(!form->isVisible(), c.closes) << c.key;
         EXPECT_EQ(view->GetCountOrg() == 0, c.empties) << c.key;
     }
+    EXPECT_EQ(started.size(), 5u);
 }
 
 TEST_F(KeysTest, DigitsSetTheTabWidthAtOnceAlsoWithASelectionAndScrolled)
@@ -404,6 +429,76 @@ TEST_F(KeysTest, EachActivationReadsTheWheelLinesFromTheStoreElseFromTheDesktop)
     emit qApp->applicationStateChanged(Qt::ApplicationActive);
     EXPECT_TRUE(Wheel(view, -120));
     EXPECT_EQ(Top(), 30);
+}
+
+// A conversation with the mail client that records the requests sent.
+struct TRecordedConv : TDdeClientConv {
+    std::shared_ptr<std::vector<std::string>> sent = std::make_shared<std::vector<std::string>>();
+    bool OpenLink() override { return true; }
+    void CloseLink() override {}
+    bool ExecuteMacro(const std::string& macro) override
+    {
+        sent->push_back(macro);
+        return true;
+    }
+};
+
+TEST_F(KeysTest, WhileLinkedPagingPastAnEndAndTheStepKeysStepTheMailClient)
+{
+    auto conv = std::make_unique<TRecordedConv>();
+    const auto sent = conv->sent;
+    form->MailLink = TMailLink(std::move(conv), [](const std::string&, const std::string&) { return true; });
+    ASSERT_EQ(form->MailLink.Toggle(), TMailLink::TToggle::Linked);
+    const std::string next = TMailLink::NextRequest, prev = TMailLink::PrevRequest;
+    using Sent = std::vector<std::string>;
+    constexpr quint32 AB11 = 97;  // the Japanese ろ key
+
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        quint32 scanCode;
+        Sent sent;
+    };
+    // An empty view is at both ends at once.
+    const Step empty[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, 0, {next}},
+        {Qt::Key_Space, Qt::NoModifier, 0, {next}},
+        {Qt::Key_PageUp, Qt::NoModifier, 0, {prev}},
+        {Qt::Key_Space, Qt::ShiftModifier, 0, {prev}},
+        {Qt::Key_Left, Qt::NoModifier, 0, {prev}},
+        {Qt::Key_H, Qt::ShiftModifier, 0, {prev}},
+        {Qt::Key_Right, Qt::ControlModifier, 0, {next}},
+        {Qt::Key_L, Qt::NoModifier, 0, {next}},
+        {Qt::Key_Left, Qt::AltModifier, 0, {}},
+        {Qt::Key_Down, Qt::NoModifier, 0, {}},
+        {Qt::Key_Backslash, Qt::NoModifier, AB11, {}},
+    };
+    for (const Step& s : empty) {
+        sent->clear();
+        PressKey(s.key, s.mods, s.scanCode);
+        EXPECT_EQ(*sent, s.sent) << s.key << " " << s.mods;
+    }
+    // Page Down at the end moves nothing and sends once per press; inside the text, nothing.
+    Open(Lines(100));
+    form->Settings.Last1PageScroll = true;
+    view->SetViewLineStart(60);
+    sent->clear();
+    PressKey(Qt::Key_PageDown);
+    EXPECT_TRUE(sent->empty());
+    PressKey(Qt::Key_PageDown);
+    PressKey(Qt::Key_PageDown);
+    EXPECT_EQ(*sent, Sent({next, next}));
+    EXPECT_EQ(Top(), 90);
+    form->Settings.SmoothScroll = true;
+    PressKey(Qt::Key_PageDown);
+    EXPECT_EQ(sent->size(), 3u);
+    // Shift with the ろ key unlinks (and says so).
+    PressKey(Qt::Key_Underscore, Qt::ShiftModifier, AB11);
+    EXPECT_FALSE(form->MailLinked());
+    EXPECT_EQ(messages, QStringList({QStringLiteral("電信八号とのリンクを切り離しました。")}));
+    sent->clear();
+    PressKey(Qt::Key_PageDown);
+    EXPECT_TRUE(sent->empty());
 }
 
 // ---- history ----
