@@ -12,6 +12,8 @@
 #include <QStyleHints>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QLineEdit>
 #include <QWheelEvent>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 #include "app/MailLink.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "dialogs/FindDlg.h"
 #include "platform/DdeConversation.h"
 #include "support/KeyInput.h"
 
@@ -499,6 +502,61 @@ TEST_F(KeysTest, WhileLinkedPagingPastAnEndAndTheStepKeysStepTheMailClient)
     sent->clear();
     PressKey(Qt::Key_PageDown);
     EXPECT_TRUE(sent->empty());
+}
+
+TEST_F(KeysTest, TheFindKeysBringTheEditMenuUpToDateAndFindOnlyWithASearchText)
+{
+    auto* dlg = new TFindDlg(form.get(), view);
+    form->SetFindDlg(dlg);
+    int beeps = 0;
+    dlg->BeepFn = [&] { ++beeps; };
+    Open(Lines(300));
+    PressKey(Qt::Key_N);  // no search text: Find next stays disabled and does nothing
+    EXPECT_FALSE(form->FindN1->isEnabled());
+    EXPECT_EQ(Top(), 0);
+
+    dlg->Edit1->setText(QStringLiteral("line 15"));
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        quint32 scanCode;
+        int top;
+    };
+    constexpr quint32 AD11 = 34, AD12 = 35, AC12 = 51;  // [ and ] of the US layout, ] of the Japanese
+    const Step steps[] = {
+        {Qt::Key_N, Qt::NoModifier, 0, 15},
+        {Qt::Key_BracketRight, Qt::NoModifier, AD12, 150},
+        {Qt::Key_BracketLeft, Qt::NoModifier, AD11, 15},
+        {Qt::Key_BracketRight, Qt::ShiftModifier, AC12, 150},  // the Japanese ] key
+        {Qt::Key_N, Qt::ShiftModifier, 0, 15},
+        {Qt::Key_BracketLeft, Qt::ShiftModifier, AD11, 15},     // nothing before: a beep
+    };
+    for (const Step& s : steps) {
+        PressKey(s.key, s.mods, s.scanCode);
+        EXPECT_EQ(Top(), s.top) << s.key;
+    }
+    EXPECT_EQ(beeps, 1);
+
+    // The dialog's keys, the Japanese ^ key among them, open it (here closed again at once).
+    constexpr quint32 AE12 = 21, AB10 = 61;
+    const Step openers[] = {
+        {Qt::Key_Slash, Qt::NoModifier, AB10, 0},      {Qt::Key_Question, Qt::ShiftModifier, AB10, 0},
+        {Qt::Key_AsciiCircum, Qt::NoModifier, AE12, 0}, {Qt::Key_AsciiTilde, Qt::ShiftModifier, AE12, 0},
+        {Qt::Key_Apostrophe, Qt::NoModifier, 48, 0},    {Qt::Key_F6, Qt::NoModifier, 0, 0},
+        {Qt::Key_S, Qt::ControlModifier, 0, 0},
+    };
+    for (const Step& s : openers) {
+        bool shown = false;
+        QTimer::singleShot(0, dlg, [&] {
+            shown = dlg->isVisible();
+            dlg->reject();
+        });
+        PressKey(s.key, s.mods, s.scanCode);
+        EXPECT_TRUE(shown) << s.key;
+        QApplication::setActiveWindow(form.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        view->setFocus();
+    }
 }
 
 // ---- history ----
