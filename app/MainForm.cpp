@@ -1,9 +1,11 @@
 // The main window: construction with its design values, first showing, closing and caption.
 #include "app/MainForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
@@ -43,6 +45,13 @@ void TForm1::FormCreate()
     Back1->setText(Back1->text() + QStringLiteral("\tAlt+←"));
     Forward1->setText(Forward1->text() + QStringLiteral("\tAlt+→"));
     setAcceptDrops(true);
+    // Key preview, and the wheel over the view and its scroll bars (MainFormKeys.cpp).
+    BigView1->installEventFilter(this);
+    BigView1->VScrollBar()->installEventFilter(this);
+    BigView1->HScrollBar()->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) AppActivate();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* e)
