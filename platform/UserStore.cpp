@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <bit>
@@ -858,6 +859,22 @@ void TRegistry::Apply(TRegDocument& doc, const Change& c)
     }
 }
 
+namespace {
+
+// A saver killed mid-save leaves its temporary file ("user.reg." and six letters or digits)
+// beside the store. Only a saver holding the lock writes one, so under the lock they are debris.
+void RemoveKilledSavesTemporaries(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    QDir dir = info.absoluteDir();
+    const QRegularExpression temporary(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    for (const QString& f : dir.entryList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        if (temporary.match(f).hasMatch()) dir.remove(f);
+}
+
+}  // namespace
+
 // Under the lock: the file as it is now, the changes made here replayed onto it, the result
 // written to a new file that replaces the old in one rename.
 bool TRegistry::Save()
@@ -880,6 +897,7 @@ bool TRegistry::Save()
         for (const Change& c : changes_) Apply(now, c);
     }
 
+    RemoveKilledSavesTemporaries(fileName_);
     QSaveFile out(fileName_);
     if (!out.open(QIODevice::WriteOnly)) return false;
     const QByteArray text = now.Serialize();
