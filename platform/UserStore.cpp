@@ -1,13 +1,16 @@
 #include "platform/UserStore.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QDeadlineTimer>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QThread>
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -861,6 +864,38 @@ void TRegistry::Apply(TRegDocument& doc, const Change& c)
 
 namespace {
 
+// A kernel lock on a file beside the store, held while the file is read and replaced. The kernel
+// drops it with its holder, so a saver killed at any point never leaves a lock behind that the
+// next one would have to wait out or judge stale (a lock file's contents would: one killed
+// between creating and writing it is empty).
+class TStoreLock {
+public:
+    explicit TStoreLock(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+    ~TStoreLock()
+    {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    TStoreLock(const TStoreLock&) = delete;
+    TStoreLock& operator=(const TStoreLock&) = delete;
+
+    bool TryLock(int timeoutMs)
+    {
+        if (fd_ < 0) return false;
+        const QDeadlineTimer deadline(timeoutMs);
+        unsigned long pauseMs = 1;
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) return false;
+            QThread::msleep(pauseMs);
+            pauseMs = std::min(pauseMs * 2, 50ul);
+        }
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
 // A saver killed mid-save leaves its temporary file ("user.reg." and six letters or digits)
 // beside the store. Only a saver holding the lock writes one, so under the lock they are debris.
 void RemoveKilledSavesTemporaries(const QString& fileName)
@@ -882,9 +917,8 @@ bool TRegistry::Save()
     if (changes_.empty()) return true;
     const QFileInfo info(fileName_);
     if (!QDir().mkpath(info.absolutePath())) return false;
-    QLockFile lock(fileName_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(5000);  // a save takes milliseconds; an older lock is a crashed saver's
-    if (!lock.tryLock(6000)) return false;
+    TStoreLock lock(fileName_ + QStringLiteral(".lock"));
+    if (!lock.TryLock(6000)) return false;  // a save takes milliseconds
 
     QByteArray bytes;
     const TRead read = ReadStoreFile(fileName_, bytes);
