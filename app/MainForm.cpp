@@ -2,6 +2,7 @@
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMenuBar>
 #include <QShowEvent>
@@ -58,6 +59,8 @@ void TForm1::FormCreate()
 {
     // A top-level QMainWindow has its own taskbar entry and minimises to it by itself, so no
     // window-ownership plumbing is needed.
+    // The help and the readme are looked for from the program's own folder.
+    ProgramDir = QCoreApplication::applicationDirPath();
     // Keys of the key map that are no menu shortcuts, shown beside their commands.
     ExecEditor1->setText(ExecEditor1->text() + QStringLiteral("\tShift+Enter"));
     Back1->setText(Back1->text() + QStringLiteral("\tAlt+←"));
