@@ -14,6 +14,7 @@ Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int 
 
 namespace {
 const QEvent::Type ReplayEvent = QEvent::Type(QEvent::registerEventType());
+const QEvent::Type EndBusyEvent = QEvent::Type(QEvent::registerEventType());
 }  // namespace
 
 TLoadGate::TLoadGate(QWidget* host) : QObject(host), host_(host)
@@ -64,11 +65,26 @@ bool TLoadGate::Progress(uint64_t done, uint64_t total)
         bar_->raise();
         bar_->show();
     }
-    // Paint (the progress, or the window uncovered), and see an Esc; the filter holds the rest.
+    Pump();
+    return !abandoned_;
+}
+
+// Paint (the progress, or the window uncovered), and see an Esc; the filter holds the rest.
+void TLoadGate::Pump()
+{
     pumping_ = true;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     pumping_ = false;
-    return !abandoned_;
+}
+
+void TLoadGate::PaintWhileBusy()
+{
+    if (!running_) {
+        Begin();
+        // Taken by the program's own event loop, that is once the long step has returned.
+        QCoreApplication::postEvent(this, new QEvent(EndBusyEvent));
+    }
+    Pump();
 }
 
 bool TLoadGate::eventFilter(QObject* receiver, QEvent* e)
@@ -129,8 +145,11 @@ void TLoadGate::Hold(QObject* receiver, QEvent* e)
 
 bool TLoadGate::event(QEvent* e)
 {
-    if (e->type() != ReplayEvent) return QObject::event(e);
-    Replay();
+    if (e->type() != ReplayEvent && e->type() != EndBusyEvent) return QObject::event(e);
+    // Not inside a turn of painting: the step that holds the events is still running.
+    if (pumping_) QCoreApplication::postEvent(this, new QEvent(e->type()));
+    else if (e->type() == EndBusyEvent) End();
+    else Replay();
     return true;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// TLoadGate: what the main window lets happen while a file loads. The load runs to completion
-// before any other command: while it runs, the gate lets the window paint and shows how far the
-// load has got once it takes longer than half a second, and Esc abandons the load. Every other
-// key, click, timer, resize or close that arrives meanwhile is held and delivered, in order,
-// after the load; drops and open requests are taken and deferred (Defer) by their handlers.
+// TLoadGate: what the main window lets happen while a file loads or a long search runs. Either
+// runs to completion before any other command: meanwhile the gate lets the window paint (and,
+// for a load, shows how far it has got once it takes longer than half a second, and Esc abandons
+// it). Every other key, click, timer, resize or close that arrives meanwhile is held and
+// delivered, in order, afterwards; drops and open requests are taken and deferred (Defer) by
+// their handlers.
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -35,6 +36,9 @@ public:
     void End();
     bool Running() const { return running_; }
     bool Abandoned() const { return abandoned_; }
+    // One turn of painting during a long step that is not a load (a search): from the first such
+    // turn until the program's own event loop runs again the gate is Running, as for a load.
+    void PaintWhileBusy();
     // Runs call after the running load, in order with what else arrived meanwhile.
     void Defer(std::function<void()> call);
 
@@ -52,6 +56,7 @@ private:
         std::function<void()> call;
     };
     void Hold(QObject* receiver, QEvent* e);
+    void Pump();
     void Replay();
 
     QWidget* host_;

@@ -129,6 +129,7 @@ public:
     // Find (MainFormFind.cpp). FindDlg: the find dialog, made by the program entry after this
     // window and alive until the program ends (none until then). FindText: its search text.
     TFindDlg* FindDlg = nullptr;
+    void SetFindDlg(TFindDlg* dialog);
     QString FindText() const;
     void Find1Click();
     void FindN1Click();

@@ -58,7 +58,7 @@ int main(int argc, char** argv)
         TViewFont::InstallSubstitutions();
         TForm1 form;
         TFindDlg findDlg(&form, form.BigView1);
-        form.FindDlg = &findDlg;
+        form.SetFindDlg(&findDlg);
         form.Arguments.assign(argv + 1, argv + argc);
         form.show();
         form.ServeOpenRequests(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());

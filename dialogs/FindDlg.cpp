@@ -51,6 +51,7 @@ TFindDlg::TFindDlg(QWidget* owner, TBigView* view)
     connect(MatchCaseCB1, &QCheckBox::clicked, this, [this] { MatchCaseCB1Click(); });
 
     BeepFn = [] { QApplication::beep(); };
+    PaintFn = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers); };
     ClockFn = [] {
         using namespace std::chrono;
         return int64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
@@ -120,14 +121,13 @@ int TFindDlg::Search(bool forward, const std::string& text, int from)
     const int64_t start = ClockFn();
     int64_t painted = start;
     bool busy = false;
-    // Past the first half second: the busy cursor, and the windows painted now and then. Input
-    // and other programs' requests wait, so that nothing changes the text while it is searched.
+    // Past the first half second: the busy cursor, and the windows painted now and then.
     auto progress = [&] {
         const int64_t now = ClockFn();
         if (now - start < BusyAfterMs) return;
         if (!busy) QApplication::setOverrideCursor(Qt::WaitCursor);
         if (!busy || now - painted >= PaintEveryMs) {
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+            PaintFn();
             painted = now;
         }
         busy = true;

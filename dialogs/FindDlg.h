@@ -40,6 +40,10 @@ public:
     // keeps the windows painted. Tests replace it.
     std::function<int64_t()> ClockFn;
     static constexpr int64_t BusyAfterMs = 500;
+    // Lets the windows paint during a long search, and nothing else happen: no input, no other
+    // program's request may change the text while it is searched. The main window routes it
+    // through the gate it holds such events with; alone, the dialog lets only painting in.
+    std::function<void()> PaintFn;
 
     // Escape, the Cancel button and the close box.
     void reject() override;

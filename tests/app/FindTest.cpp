@@ -40,7 +40,7 @@ protected:
         form = std::make_unique<TForm1>();
         view = form->BigView1;
         dlg = new TFindDlg(form.get(), view);
-        form->FindDlg = dlg;
+        form->SetFindDlg(dlg);
         dlg->BeepFn = [this] { ++beeps; };
         form->show();
         Activate();
@@ -373,4 +373,24 @@ TEST_F(FindTest, ALongSearchShowsTheBusyCursorAndKeepsTheWindowPainted)
     EXPECT_GT(looks.size(), 3u);
     for (const Look& l : looks) EXPECT_FALSE(l.busy);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // What arrives while it runs (here another program's open request) waits for its end.
+    const std::string other = Write("other.txt", "just one line\r\n");
+    now = 0;
+    int linesDuring = -1;
+    dlg->ClockFn = [&] {
+        if (now == 600) QTimer::singleShot(0, form.get(), [&] { form->OpenFile(other, true); });
+        if (now == 1000) linesDuring = view->GetCountOrg();
+        return now += 200;
+    };
+    const int lines = view->GetCountOrg();
+    view->SetViewLineStart(0);
+    dlg->LastFindText.clear();
+    F3();
+    EXPECT_EQ(linesDuring, lines);
+    EXPECT_EQ(Top(), last);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view->GetCountOrg(), 1);
+
 }
