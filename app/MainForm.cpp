@@ -1,16 +1,19 @@
 // The main window: construction with its design values, first showing, closing and caption.
 #include "app/MainForm.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
 
 #include "bigview/Bigview.h"
 #include "platform/FileNames.h"
+#include "settings/Settings.h"
 
 std::string CurrentFileName;
 
@@ -34,27 +37,6 @@ TForm1::TForm1(TBigView* view, QWidget* parent) : QMainWindow(parent), BigView1(
 
 TForm1::~TForm1() = default;
 
-void TForm1::ApplyViewDesignValues(TBigView& view)
-{
-    view.SetBvStyle(BvSet({bvClientLow}));
-    view.SetCapacity(0);
-    view.SetPCanLimit(0);
-    view.SetWrapByte(0);
-    view.SetCaret(false);
-    view.SetScOver(false);
-    view.SetSelect(true);
-    view.SetCRMark(true);
-    view.SetWordWrap(true);
-    view.SetColor(clBlack);
-    view.SetCRColor(clAqua);
-    view.SetViewFont(TViewFont::DefaultViewFont());
-    view.SetFontColor(clWhite);
-    view.SetMaxChar(87);
-    view.SetScrollBar(ssVertical);
-    view.SetScrollSense(1);
-    view.SetViewTabStop(8);
-}
-
 void TForm1::FormCreate()
 {
     // A top-level QMainWindow has its own taskbar entry and minimises to it by itself, so no
@@ -66,6 +48,13 @@ void TForm1::FormCreate()
     Back1->setText(Back1->text() + QStringLiteral("\tAlt+←"));
     Forward1->setText(Forward1->text() + QStringLiteral("\tAlt+→"));
     setAcceptDrops(true);
+    // Key preview, and the wheel over the view and its scroll bars (MainFormKeys.cpp).
+    BigView1->installEventFilter(this);
+    BigView1->VScrollBar()->installEventFilter(this);
+    BigView1->HScrollBar()->installEventFilter(this);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive) AppActivate();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* e)
@@ -79,6 +68,7 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::FormShow()
 {
+    LoadSettings();
     // The window is painted first, so that a long load runs in a window on the screen.
     if (!Arguments.empty()) QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
 }
@@ -106,10 +96,18 @@ void TForm1::closeEvent(QCloseEvent* e)
 void TForm1::FormCloseQuery(bool& canClose)
 {
     canClose = true;
+    // The conversations end even when the settings were deleted: open requests go on to the
+    // next instance as the program ends.
     CloseConversations();
-    // A maximised window is restored first, so that its normal geometry is what the settings
-    // store keeps once it saves here.
-    if (isMaximized()) showNormal();
+    if (DelReg1->data().toInt() == 1) return;  // the settings were deleted: nothing is saved
+    // A maximised window is restored first, so that its normal geometry is what is saved; the
+    // window system restores it later, so the geometry is put back here at once.
+    if (isMaximized()) {
+        const QRect normal = normalGeometry();
+        showNormal();
+        setGeometry(normal);
+    }
+    SaveSettings();
 }
 
 void TForm1::UpdateTitle()

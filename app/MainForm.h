@@ -19,14 +19,18 @@
 #include <string>
 #include <vector>
 
+#include "app/History.h"
 #include "app/MailLink.h"
+#include "app/ScrollOps.h"
 #include "platform/StartProgram.h"
+#include "platform/UserStore.h"
 #include "settings/Settings.h"
 
 class QAction;
 class QFileDialog;
 class QMenu;
 class TBigView;
+enum class TKeyCommand;
 class TFindDlg;
 class THelpWindow;
 class QUrl;
@@ -58,8 +62,17 @@ public:
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
-    // The settings, at their design values until the settings store applies its own.
+    // The settings, at their design values until the settings store applies its own. The view
+    // holds the font, colour and line-end values while the program runs; Settings takes them
+    // back from it before saving.
     TSettings Settings;
+    // The per-user store the settings are loaded from and saved to.
+    QString UserStoreFile = platform::TRegistry::DefaultFileName();
+    // Display lines per wheel notch, negative for a page per notch; re-read on every
+    // activation of the application (AppActivate).
+    int WheelLines = 3;
+    // The files shown, newest first, and the one shown now (MainFormHistory.cpp).
+    THistory History;
 
     // --- components ---
     TBigView* BigView1 = nullptr;
@@ -102,9 +115,6 @@ public:
     QAction* N9 = nullptr;
     QAction* ReloadP1 = nullptr;
 
-    // The main window's values for its view (also what tavuko-render shows).
-    static void ApplyViewDesignValues(TBigView& view);
-
     // --- operations ---
     void UpdateTitle();
     void OpenFile(const std::string& name, bool addToHistory);
@@ -137,11 +147,30 @@ public:
     // The external editor (MainFormEditor.cpp), started through StartProgramFn.
     void ExecEditor1Click();
     TStartProgramFn StartProgramFn = StartDetachedProgram;
+    // Keys, wheel and the scroll operations (MainFormKeys.cpp). FormKeyDown takes a
+    // virtual-key code and the modifiers held.
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    void FormMouseWheelDown();
+    void FormMouseWheelUp();
+    void AppActivate();
+    void ScrollLinesUp(int n);
+    void ScrollLinesDown(int n);
+    void ScrollToTop();
+    void ScrollToEnd();
+    void ScrollPageUp();
+    void ScrollPageDown();
     // History (MainFormHistory.cpp).
+    void AddToHistory(const std::string& name);
+    // Back1 and Forward1 enabled as the history allows, after a completed load.
+    void UpdateHistoryMoves();
     void Back1Click();
     void Forward1Click();
     void HistPClick(QAction* item);
     // Settings, the settings dialog and the about box (MainFormSettings.cpp).
+    void LoadSettings();
+    void SaveSettings();
+    // Copy's shortcut: Shift+F8 while CcrScroll is on (Ctrl+C then pages), else Ctrl+C.
+    void SetCopyShortcut();
     void EnvSet1Click();
     void DelReg1Click();
     void About1Click();
@@ -177,10 +206,22 @@ protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dropEvent(QDropEvent* e) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     void CreateMenus();
-    bool IsEditShortcut(const QKeyEvent& key) const;
+    // Whether a key press is the shortcut of an item of menu, enabled or not.
+    static bool IsShortcutIn(const QMenu* menu, const QKeyEvent& key);
+    bool IsMenuShortcut(const QKeyEvent& key) const;
+    void KeyPreview(const QKeyEvent& key);
+    void RunKeyCommand(TKeyCommand command, int key);
+    void Wheel(QWheelEvent& e);
+    // The Go menu's item for a history entry; null for entries past the tenth.
+    QAction* HistoryItem(int index) const;
+    void MoveInHistory(int index);
+    TWheelNotches wheelNotches_;
 
     // Opens the first argument once the window is on the screen and painted.
     void OpenFirstArgument(int tries);

@@ -1,6 +1,55 @@
-// Not built yet: the commands of this file do nothing.
+// The navigation history: Back, Forward and the Go menu's ten newest entries with the check
+// mark on the one shown.
+#include <QAction>
+#include <QFile>
+
 #include "app/MainForm.h"
 
-void TForm1::Back1Click() {}
-void TForm1::Forward1Click() {}
-void TForm1::HistPClick(QAction*) {}
+QAction* TForm1::HistoryItem(int index) const
+{
+    return index >= 0 && index < 10 ? HistP[index] : nullptr;
+}
+
+void TForm1::AddToHistory(const std::string& name)
+{
+    const int before = History.Index();
+    if (!History.Add(name)) return;  // the current entry: history and menu stay as they are
+    if (QAction* item = HistoryItem(before)) item->setChecked(false);
+    N5->setVisible(true);
+    HistP[0]->setChecked(true);
+    for (int n = 1; n <= 10; ++n) {
+        QAction* item = HistP[n - 1];
+        if (History.Count() < n) {
+            item->setVisible(false);  // its caption is left as it was
+            continue;
+        }
+        // An & of the name is doubled, so that the menu shows it rather than taking it for an
+        // access key.
+        QString shown = QFile::decodeName(QByteArray::fromStdString(History.Entries()[size_t(n - 1)]));
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        item->setText(QStringLiteral("&%1 ").arg(n % 10) + shown);
+        item->setVisible(true);
+    }
+}
+
+void TForm1::UpdateHistoryMoves()
+{
+    Back1->setEnabled(History.CanGoBack());
+    Forward1->setEnabled(History.CanGoForward());
+}
+
+// Moves the mark to entry index and shows it, leaving the history as it is. A move to no entry
+// (Back or Forward left enabled by a load that raised) does nothing.
+void TForm1::MoveInHistory(int index)
+{
+    const int before = History.Index();
+    if (!History.MoveTo(index)) return;
+    if (QAction* item = HistoryItem(before)) item->setChecked(false);
+    if (QAction* item = HistoryItem(index)) item->setChecked(true);
+    CurrentFileName = History.Current();
+    OpenFile(CurrentFileName, false);
+}
+
+void TForm1::Back1Click() { MoveInHistory(History.Index() + 1); }
+void TForm1::Forward1Click() { MoveInHistory(History.Index() - 1); }
+void TForm1::HistPClick(QAction* item) { MoveInHistory(item->data().toInt() - 1); }

@@ -119,10 +119,10 @@ void TForm1::Exit1Click()
     close();
 }
 
-bool TForm1::IsEditShortcut(const QKeyEvent& key) const
+bool TForm1::IsShortcutIn(const QMenu* menu, const QKeyEvent& key)
 {
     const QKeySequence pressed(key.keyCombination());
-    for (const QAction* a : Edit1->actions())
+    for (const QAction* a : menu->actions())
         for (const QKeySequence& s : a->shortcuts())
             if (s.matches(pressed) == QKeySequence::ExactMatch) return true;
     return false;
@@ -133,6 +133,6 @@ bool TForm1::IsEditShortcut(const QKeyEvent& key) const
 // so that a shortcut acts on the state of now rather than that of the menu's last opening.
 bool TForm1::event(QEvent* e)
 {
-    if (e->type() == QEvent::ShortcutOverride && IsEditShortcut(*static_cast<QKeyEvent*>(e))) Edit1Click();
+    if (e->type() == QEvent::ShortcutOverride && IsShortcutIn(Edit1, *static_cast<QKeyEvent*>(e))) Edit1Click();
     return QMainWindow::event(e);
 }

@@ -96,8 +96,9 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
         BigView1->setFocus();
         UpdateTitle();
         Reload1->setEnabled(true);
-        // The navigation history takes the name here when addToHistory is set.
-        (void)addToHistory;
+        if (addToHistory) AddToHistory(name);
+        UpdateHistoryMoves();
+        N5->setVisible(true);
     } catch (...) {
         // No busy cursor over the message box.
         busy.Restore();

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/MainForm.h"
+#include "settings/Settings.h"
 #include "bigview/Bigview.h"
 
 namespace {
@@ -17,7 +17,7 @@ namespace {
 // The main window's view: black background, white text, line-end marks, vertical bar.
 void Configure(TBigView& v, int w, int h)
 {
-    TForm1::ApplyViewDesignValues(v);
+    ApplyViewDesignValues(v);
     v.setAttribute(Qt::WA_DontShowOnScreen);
     v.resize(w, h);
     v.show();

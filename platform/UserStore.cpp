@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -35,21 +37,41 @@ QByteArray Fold(QByteArrayView s)
     return r;
 }
 
-uint64_t Fnv(QByteArrayView s)
+constexpr uint64_t Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+
+// ASCII letters of eight ASCII bytes in lower case.
+uint64_t LowerWord(uint64_t w)
 {
-    uint64_t h = 1469598103934665603ull;
-    for (char c : s) h = (h ^ uchar(c)) * 1099511628211ull;
-    return h;
+    const uint64_t aboveA = w + (0x80 - 'A') * Ones, aboveZ = w + (0x80 - 'Z' - 1) * Ones;
+    return w | (((aboveA ^ aboveZ) & Highs) >> 2);
 }
 
-// The hash of s folded, without a copy for the usual ASCII name.
+// Hashes s eight bytes at a time, each word lowered first when lower is set; false when lower is
+// set and s is not all ASCII.
+bool HashWords(QByteArrayView s, bool lower, uint64_t& h)
+{
+    h = uint64_t(s.size());
+    for (qsizetype i = 0; i < s.size(); i += 8) {
+        uint64_t w = 0;
+        if (s.size() - i >= 8) std::memcpy(&w, s.data() + i, 8);
+        else
+            for (qsizetype k = s.size() - 1; k >= i; --k) w = (w << 8) | uchar(s[k]);
+        if (lower) {
+            if (w & Highs) return false;
+            w = LowerWord(w);
+        }
+        h = (h ^ w) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
+    }
+    return true;
+}
+
+// The hash of s folded: of its bytes lowered for ASCII, of Fold(s) otherwise; the same for s and
+// for Fold(s) in every case.
 uint64_t FoldHash(QByteArrayView s)
 {
-    uint64_t h = 1469598103934665603ull;
-    for (char c : s) {
-        if (uchar(c) >= 0x80) return Fnv(Fold(s));
-        h = (h ^ uchar(Lower(c))) * 1099511628211ull;
-    }
+    uint64_t h;
+    if (!HashWords(s, true, h)) HashWords(Fold(s), false, h);
     return h;
 }
 
@@ -185,25 +207,31 @@ private:
         const qsizetype k = qsizetype(std::strlen(s));
         return n_ - p >= k && std::memcmp(d_ + p, s, k) == 0;
     }
+    // The first of a quote, a backslash or a line end from p, eight bytes at a time.
+    qsizetype QuoteStop(qsizetype p) const
+    {
+        const auto has = [](uint64_t w, char c) {
+            const uint64_t x = w ^ (Ones * uchar(c));
+            return (x - Ones) & ~x & Highs;  // exact in its lowest set bit
+        };
+        for (; p + 8 <= n_; p += 8) {
+            uint64_t w;
+            std::memcpy(&w, d_ + p, 8);
+            if (const uint64_t m = has(w, '"') | has(w, '\\') | has(w, '\n')) return p + (std::countr_zero(m) >> 3);
+        }
+        while (p < n_ && d_[p] != '"' && d_[p] != '\\' && d_[p] != '\n') ++p;
+        return p;
+    }
     // From just after an opening quote to its closing quote, on the same line.
     bool Quoted(qsizetype& p) const
     {
-        // Most texts have no escape: find the quote, and check that no line end or backslash
-        // comes before it.
-        if (const char* q = p < n_ ? static_cast<const char*>(std::memchr(d_ + p, '"', size_t(n_ - p))) : nullptr) {
-            const size_t len = size_t(q - (d_ + p));
-            if (!std::memchr(d_ + p, '\\', len)) {
-                if (std::memchr(d_ + p, '\n', len)) return false;
-                p = q - d_;
-                return true;
-            }
-        }
-        for (; p < n_; ++p) {
+        for (;;) {
+            p = QuoteStop(p);
+            if (p >= n_ || d_[p] == '\n') return false;
             if (d_[p] == '"') return true;
-            if (d_[p] == '\n') return false;
-            if (d_[p] == '\\' && p + 1 < n_ && d_[p + 1] != '\n') ++p;
+            p += 2;  // a backslash and the character it escapes
+            if (p > n_ || d_[p - 1] == '\n') return false;
         }
-        return false;
     }
     // Up to eight hex digits, at least one.
     bool Number(qsizetype& p, uint32_t& v) const
@@ -562,10 +590,10 @@ bool TRegDocument::DeleteKey(const QString& path)
 bool TRegDocument::GetValue(const QString& path, const QString& name, TRegValue& v) const
 {
     const QByteArray fp = Fold(path.toUtf8());
-    const int si = FindSection(fp, Fnv(fp));
+    const int si = FindSection(fp, FoldHash(fp));
     if (si < 0) return false;
     const QByteArray fn = Fold(name.toUtf8());
-    const int ei = FindValue(sections_[si], fn, Fnv(fn));
+    const int ei = FindValue(sections_[si], fn, FoldHash(fn));
     return ei >= 0 && Decode(sections_[si].entries[ei], v);
 }
 
@@ -620,19 +648,19 @@ bool TRegDocument::SetValue(const QString& path, const QString& name, const TReg
         !ValidPath(path))
         return false;
     const QByteArray fp = Fold(path.toUtf8());
-    int si = FindSection(fp, Fnv(fp));
+    int si = FindSection(fp, FoldHash(fp));
     if (si < 0) {
         CreateKey(path);
-        si = FindSection(fp, Fnv(fp));
+        si = FindSection(fp, FoldHash(fp));
         if (si < 0) {  // the key existed only through its subkeys' sections
             InsertSection(path);
-            si = FindSection(fp, Fnv(fp));
+            si = FindSection(fp, FoldHash(fp));
         }
     }
     Section& s = sections_[si];
     const QByteArray utf8 = name.toUtf8();
     const QByteArray fn = Fold(utf8);
-    const uint64_t h = Fnv(fn);
+    const uint64_t h = FoldHash(fn);
     const int ei = FindValue(s, fn, h);
     if (ei >= 0) {  // the stored value keeps its name as written
         TRegValue old;
@@ -652,10 +680,10 @@ bool TRegDocument::SetValue(const QString& path, const QString& name, const TReg
 bool TRegDocument::DeleteValue(const QString& path, const QString& name)
 {
     const QByteArray fp = Fold(path.toUtf8());
-    const int si = FindSection(fp, Fnv(fp));
+    const int si = FindSection(fp, FoldHash(fp));
     if (si < 0) return false;
     const QByteArray fn = Fold(name.toUtf8());
-    const int ei = FindValue(sections_[si], fn, Fnv(fn));
+    const int ei = FindValue(sections_[si], fn, FoldHash(fn));
     if (ei < 0) return false;
     sections_[si].entries.erase(sections_[si].entries.begin() + ei);
     return true;
@@ -704,6 +732,8 @@ TRegistry::TRegistry(const QString& fileName) : fileName_(fileName)
     case TRead::Unreadable: loadState_ = TLoadState::Unreadable; break;
     case TRead::Read: loadState_ = doc_.Parse(bytes) ? TLoadState::Loaded : TLoadState::Unparseable; break;
     }
+    onDisk_ = bytes;
+    docFromDisk_ = loadState_ == TLoadState::Missing || loadState_ == TLoadState::Loaded;
 }
 
 QString TRegistry::DefaultFileName()
@@ -829,6 +859,22 @@ void TRegistry::Apply(TRegDocument& doc, const Change& c)
     }
 }
 
+namespace {
+
+// A saver killed mid-save leaves its temporary file ("user.reg." and six letters or digits)
+// beside the store. Only a saver holding the lock writes one, so under the lock they are debris.
+void RemoveKilledSavesTemporaries(const QString& fileName)
+{
+    const QFileInfo info(fileName);
+    QDir dir = info.absoluteDir();
+    const QRegularExpression temporary(QRegularExpression::anchoredPattern(
+        QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
+    for (const QString& f : dir.entryList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        if (temporary.match(f).hasMatch()) dir.remove(f);
+}
+
+}  // namespace
+
 // Under the lock: the file as it is now, the changes made here replayed onto it, the result
 // written to a new file that replaces the old in one rename.
 bool TRegistry::Save()
@@ -840,23 +886,26 @@ bool TRegistry::Save()
     lock.setStaleLockTime(5000);  // a save takes milliseconds; an older lock is a crashed saver's
     if (!lock.tryLock(6000)) return false;
 
-    TRegDocument now;
     QByteArray bytes;
-    switch (ReadStoreFile(fileName_, bytes)) {
-    case TRead::Unreadable: return false;  // replacing it would lose what could not be read
-    case TRead::Missing: break;
-    case TRead::Read:
-        if (!now.Parse(bytes) && !KeepAside(fileName_)) return false;
-        break;
+    const TRead read = ReadStoreFile(fileName_, bytes);
+    if (read == TRead::Unreadable) return false;  // replacing it would lose what could not be read
+    TRegDocument now;
+    if (docFromDisk_ && bytes == onDisk_) {
+        now = doc_;  // the changes are in it already
+    } else {
+        if (read == TRead::Read && !now.Parse(bytes) && !KeepAside(fileName_)) return false;
+        for (const Change& c : changes_) Apply(now, c);
     }
-    for (const Change& c : changes_) Apply(now, c);
 
+    RemoveKilledSavesTemporaries(fileName_);
     QSaveFile out(fileName_);
     if (!out.open(QIODevice::WriteOnly)) return false;
     const QByteArray text = now.Serialize();
     if (out.write(text) != text.size() || !out.commit()) return false;
     doc_ = std::move(now);
     changes_.clear();
+    onDisk_ = text;
+    docFromDisk_ = false;  // doc_ holds the lines of the file before, not of the one written
     return true;
 }
 

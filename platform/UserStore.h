@@ -104,6 +104,7 @@ public:
 
     TRegistry();  // the user's store
     explicit TRegistry(const QString& fileName);
+    virtual ~TRegistry() = default;
     static QString DefaultFileName();
     const QString& FileName() const { return fileName_; }
     // How the file read when this object was made; an unparseable file reads as an empty store.
@@ -140,7 +141,8 @@ public:
 
     // Writes the changes made since the last save into the file. False when the file could not
     // be written, or exists but cannot be read; the changes are then kept for another try.
-    bool Save();
+    // Virtual for tests that need a save to fail.
+    virtual bool Save();
     bool Modified() const { return !changes_.empty(); }
 
 private:
@@ -158,6 +160,10 @@ private:
     TLoadState loadState_ = TLoadState::Missing;
     QString current_;  // full path of the open key; null while none is open
     std::vector<Change> changes_;
+    // The file's bytes when last read or written here, and whether doc_ was made from them (so
+    // that a save finding them unchanged need not parse them again).
+    QByteArray onDisk_;
+    bool docFromDisk_ = false;
 };
 
 }  // namespace platform

@@ -18,7 +18,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/MainForm.h"
+#include "settings/Settings.h"
 #include "bigview/Bigview.h"
 #include "model/BvLines.h"
 #include "bigview/ViewFont.h"
@@ -154,7 +154,7 @@ private:
 // its own setters.
 void SetUpView(TBigView& view, const Options& o)
 {
-    TForm1::ApplyViewDesignValues(view);
+    ApplyViewDesignValues(view);
     view.SetCRMark(o.crmark == 1);
     view.resize(o.width, o.height);
     view.setAttribute(Qt::WA_DontShowOnScreen);

@@ -513,7 +513,9 @@ TEST_F(UserStoreTest, ASaveKilledAtAnyPointLeavesTheOldFileOrTheNew)
     EXPECT_EQ(p->exitCode(), 0);
     EXPECT_EQ(ReadSaverSet(file), 99000000);
     const QStringList left = QDir(dir.filePath(QStringLiteral("tavuko"))).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& f : left) EXPECT_TRUE(f == "user.reg" || f == "user.reg.lock") << f.toStdString();
+    // No temporary file is left: only the store and the lock's own files (Qt's lock keeps a
+    // helper beside it while it removes a killed saver's lock).
+    for (const QString& f : left) EXPECT_TRUE(f == "user.reg" || f.startsWith("user.reg.lock")) << f.toStdString();
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+// The navigation history.
+#include "app/History.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <algorithm>
+
+bool THistory::SameName(const std::string& a, const std::string& b)
+{
+    if (a == b) return true;
+    const QString qa = QFile::decodeName(QByteArray::fromRawData(a.data(), qsizetype(a.size())));
+    const QString qb = QFile::decodeName(QByteArray::fromRawData(b.data(), qsizetype(b.size())));
+    return qa.compare(qb, Qt::CaseInsensitive) == 0;
+}
+
+bool THistory::Add(const std::string& name)
+{
+    if (index_ >= 0) {
+        // The first match from the newest decides: the current entry stays as it is.
+        const auto match = std::find_if(entries_.begin(), entries_.end(),
+                                        [&](const std::string& e) { return SameName(e, name); });
+        if (match - entries_.begin() == index_) return false;
+        entries_.erase(entries_.begin(), entries_.begin() + index_);
+    }
+    entries_.insert(entries_.begin(), name);
+    index_ = 0;
+    return true;
+}
+
+bool THistory::MoveTo(int index)
+{
+    if (index < 0 || index >= Count()) return false;
+    index_ = index;
+    return true;
+}

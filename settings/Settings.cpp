@@ -1,0 +1,160 @@
+#include "settings/Settings.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "platform/UserStore.h"
+
+namespace {
+// The default rounding mode takes halves to the even neighbour; values beyond int are clamped.
+int Nearest(double v) { return int(std::clamp(std::nearbyint(v), double(INT_MIN), double(INT_MAX))); }
+int Ppi(int pixelsPerInch) { return pixelsPerInch > 0 ? pixelsPerInch : 96; }
+}  // namespace
+
+int PixelsFromPoints(int points, int pixelsPerInch) { return Nearest(double(points) * Ppi(pixelsPerInch) / 72); }
+int PointsFromPixels(int pixels, int pixelsPerInch) { return Nearest(double(pixels) * 72 / Ppi(pixelsPerInch)); }
+
+bool TSettings::SetFontPoints(int points, int pixelsPerInch)
+{
+    const int h = PixelsFromPoints(points, pixelsPerInch);
+    if (h < 1 || h > MaxFontHeight) return false;
+    FontHeight = h;
+    return true;
+}
+
+int TSettings::FontPoints(int pixelsPerInch) const { return PointsFromPixels(FontHeight, pixelsPerInch); }
+
+void TSettings::Load(platform::TRegistry& reg, int pixelsPerInch)
+{
+    if (!reg.OpenKey(QString::fromLatin1(Key), false)) {
+        EditorName = QString::fromLatin1(DefaultEditor);
+        SmoothScroll = Last1PageScroll = FgWindow = CcrScroll = false;
+        ExitEnterKey = true;
+        EditorParam = QStringLiteral("$file");
+        return;
+    }
+    // Each value on its own: one that cannot be read leaves its setting as it was (the design
+    // value) or, for the switches and the editor, takes that value's default.
+    int32_t i;
+    bool b;
+    QString s;
+    if (reg.ReadInteger(QStringLiteral("WindowPosX"), i)) WindowPosX = i;
+    if (reg.ReadInteger(QStringLiteral("WindowPosY"), i)) WindowPosY = i;
+    if (reg.ReadInteger(QStringLiteral("WindowWidth"), i)) WindowWidth = i;
+    if (reg.ReadInteger(QStringLiteral("WindowHeight"), i)) WindowHeight = i;
+    if (reg.ReadString(QStringLiteral("FontName"), s) && !s.isEmpty()) FontName = s;
+    if (reg.ReadInteger(QStringLiteral("FontSize"), i)) SetFontPoints(i, pixelsPerInch);
+    if (reg.ReadInteger(QStringLiteral("FontColor"), i)) FontColor = TColor(i);
+    if (reg.ReadInteger(QStringLiteral("BgColor"), i)) BgColor = TColor(i);
+    if (reg.ReadBool(QStringLiteral("CRView"), b)) CRView = b;
+    EditorName = reg.ReadString(QStringLiteral("EditorName"), s) ? s : QString::fromLatin1(DefaultEditor);
+    SmoothScroll = reg.ReadBool(QStringLiteral("SmoothScroll"), b) && b;
+    Last1PageScroll = reg.ReadBool(QStringLiteral("Last1PageScroll"), b) && b;
+    ExitEnterKey = !reg.ReadBool(QStringLiteral("ExitEnterKey"), b) || b;
+    FgWindow = reg.ReadBool(QStringLiteral("FgWindow"), b) && b;
+    if (reg.ReadInteger(QStringLiteral("CRColor"), i)) CRColor = TColor(i);
+    CcrScroll = reg.ReadBool(QStringLiteral("CcrScroll"), b) && b;
+    EditorParam = reg.ReadString(QStringLiteral("EditorParam"), s) ? s : QStringLiteral("$file");
+    reg.CloseKey();
+}
+
+TSettings::TSaveResult TSettings::Save(platform::TRegistry& reg, int pixelsPerInch) const
+{
+    if (!reg.OpenKey(QString::fromLatin1(Key), true)) return TSaveResult::KeyNotOpened;
+    // A geometry that was never known is not written; the first failing write stops the rest.
+    const auto geometry = [&](const char* name, const std::optional<int32_t>& v) {
+        return !v || reg.WriteInteger(QString::fromLatin1(name), *v);
+    };
+    const bool ok = geometry("WindowPosX", WindowPosX) && geometry("WindowPosY", WindowPosY) &&
+                    geometry("WindowWidth", WindowWidth) && geometry("WindowHeight", WindowHeight) &&
+                    reg.WriteString(QStringLiteral("FontName"), FontName) &&
+                    reg.WriteInteger(QStringLiteral("FontSize"), FontPoints(pixelsPerInch)) &&
+                    reg.WriteInteger(QStringLiteral("FontColor"), int32_t(FontColor)) &&
+                    reg.WriteInteger(QStringLiteral("BgColor"), int32_t(BgColor)) &&
+                    reg.WriteBool(QStringLiteral("CRView"), CRView) &&
+                    reg.WriteString(QStringLiteral("EditorName"), EditorName) &&
+                    reg.WriteBool(QStringLiteral("SmoothScroll"), SmoothScroll) &&
+                    reg.WriteBool(QStringLiteral("Last1PageScroll"), Last1PageScroll) &&
+                    reg.WriteBool(QStringLiteral("ExitEnterKey"), ExitEnterKey) &&
+                    reg.WriteBool(QStringLiteral("FgWindow"), FgWindow) &&
+                    reg.WriteInteger(QStringLiteral("CRColor"), int32_t(CRColor)) &&
+                    reg.WriteBool(QStringLiteral("CcrScroll"), CcrScroll) &&
+                    reg.WriteString(QStringLiteral("EditorParam"), EditorParam) && reg.Save();
+    reg.CloseKey();
+    return ok ? TSaveResult::Saved : TSaveResult::WriteFailed;
+}
+
+// Colours are kept as plain RGB values: the view holds no named colour, so a system colour
+// given to it is already its RGB value of that moment.
+void TSettings::ApplyToView(TBigView& view) const
+{
+    QFont font = view.ViewFont().Font();
+    if (!FontName.isEmpty()) font.setFamily(FontName);  // an empty face leaves the font's
+    if (FontHeight >= 1 && FontHeight <= MaxFontHeight) font.setPixelSize(FontHeight);
+    view.SetViewFont(font);
+    view.SetFontColor(FontColor);
+    view.SetColor(BgColor);
+    view.SetCRColor(CRColor);
+    view.SetCRMark(CRView);
+}
+
+void TSettings::TakeFromView(const TBigView& view)
+{
+    const QFont& font = view.ViewFont().Font();
+    FontName = font.family();
+    if (font.pixelSize() > 0) FontHeight = font.pixelSize();
+    FontColor = view.FontColor();
+    BgColor = view.Color();
+    CRColor = view.CRColor();
+    CRView = view.CRMark();
+}
+
+QRect TSettings::WindowGeometry(QRect g, QSize minimum) const
+{
+    if (WindowPosX) g.moveLeft(*WindowPosX);
+    if (WindowPosY) g.moveTop(*WindowPosY);
+    if (WindowWidth) g.setWidth(std::max(*WindowWidth, minimum.width()));
+    if (WindowHeight) g.setHeight(std::max(*WindowHeight, minimum.height()));
+    return g;
+}
+
+void TSettings::TakeWindowGeometry(const QRect& g)
+{
+    WindowPosX = g.x();
+    WindowPosY = g.y();
+    WindowWidth = g.width();
+    WindowHeight = g.height();
+}
+
+void ApplyViewDesignValues(TBigView& view)
+{
+    view.SetBvStyle(BvSet({bvClientLow}));
+    view.SetCapacity(0);
+    view.SetPCanLimit(0);
+    view.SetWrapByte(0);
+    view.SetCaret(false);
+    view.SetScOver(false);
+    view.SetSelect(true);
+    view.SetWordWrap(true);
+    view.SetViewFont(TViewFont::DefaultViewFont());
+    view.SetMaxChar(87);
+    view.SetScrollBar(ssVertical);
+    view.SetScrollSense(1);
+    view.SetViewTabStop(8);
+    TSettings().ApplyToView(view);
+}
+
+TDeleteResult DeleteSettings(platform::TRegistry& reg)
+{
+    const QString key = QString::fromLatin1(TSettings::Key), maker = QString::fromLatin1(TSettings::MakerKey);
+    if (!reg.OpenKey(key, false)) return TDeleteResult::NotWritten;
+    reg.CloseKey();
+    if (!reg.DeleteKey(key) || !reg.Save()) return TDeleteResult::KeyNotDeleted;
+    if (!reg.OpenKey(maker, false)) return TDeleteResult::MakerNotOpened;
+    const bool others = reg.HasSubKeys();  // values of the maker's key do not count
+    reg.CloseKey();
+    if (others) return TDeleteResult::OthersKept;
+    if (!reg.DeleteKey(maker) || !reg.Save()) return TDeleteResult::MakerNotDeleted;
+    return TDeleteResult::Deleted;
+}

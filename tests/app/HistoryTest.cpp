@@ -1,0 +1,93 @@
+// The navigation history as a value: adding, moving, comparing names.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/History.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+TEST(History, OpeningPutsTheFileAtTheHeadAndDropsTheNewerEntries)
+{
+    THistory h;
+    EXPECT_EQ(h.Index(), -1);
+    EXPECT_FALSE(h.CanGoBack());
+    EXPECT_FALSE(h.CanGoForward());
+    for (const char* n : {"/d/A", "/d/B", "/d/C"}) EXPECT_TRUE(h.Add(n));
+    EXPECT_EQ(h.Entries(), Names({"/d/C", "/d/B", "/d/A"}));
+    EXPECT_EQ(h.Index(), 0);
+    EXPECT_TRUE(h.CanGoBack());
+    EXPECT_FALSE(h.CanGoForward());
+
+    ASSERT_TRUE(h.MoveTo(1));
+    EXPECT_EQ(h.Current(), "/d/B");
+    EXPECT_TRUE(h.CanGoBack());
+    EXPECT_TRUE(h.CanGoForward());
+    EXPECT_TRUE(h.Add("/d/D"));  // C, newer than the B shown, is dropped
+    EXPECT_EQ(h.Entries(), Names({"/d/D", "/d/B", "/d/A"}));
+    EXPECT_EQ(h.Index(), 0);
+
+    // A file in the history but not current gets a second entry at the head.
+    EXPECT_TRUE(h.Add("/d/A"));
+    EXPECT_EQ(h.Entries(), Names({"/d/A", "/d/D", "/d/B", "/d/A"}));
+}
+
+TEST(History, TheFileShownNowChangesNothingAlsoInAnotherCase)
+{
+    THistory h;
+    h.Add("/d/a.txt");
+    h.Add("/d/b.txt");
+    for (const char* same : {"/d/b.txt", "/D/B.TXT", "/d/B.txt"}) {
+        EXPECT_FALSE(h.Add(same)) << same;
+        EXPECT_EQ(h.Entries(), Names({"/d/b.txt", "/d/a.txt"}));
+        EXPECT_EQ(h.Index(), 0);
+    }
+    // The first match from the newest decides: a.txt is at the head, so the older a.txt that is
+    // current does not stop the add.
+    h.Add("/d/a.txt");
+    h.Add("/d/c.txt");
+    ASSERT_EQ(h.Entries(), Names({"/d/c.txt", "/d/a.txt", "/d/b.txt", "/d/a.txt"}));
+    ASSERT_TRUE(h.MoveTo(3));
+    EXPECT_TRUE(h.Add("/d/A.TXT"));
+    EXPECT_EQ(h.Entries(), Names({"/d/A.TXT", "/d/a.txt"}));
+}
+
+TEST(History, NamesCompareByUnicodeCaseFoldingOfTheDecodedNames)
+{
+    struct Case {
+        std::string a, b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"/x/Readme", "/x/README", true},
+        {"/x/\xc3\x84rger.txt", "/x/\xc3\xa4RGER.TXT", true},  // Ärger, äRGER
+        {"/x/\xce\xa3\xce\xb1.txt", "/x/\xcf\x83\xce\x91.TXT", true},   // Σα, σΑ
+        {"/x/\xef\xbc\xa1.txt", "/x/\xef\xbd\x81.txt", true},   // full-width Ａ, ａ
+        {"/x/a.txt", "/x/a.txt ", false},
+        {"/x/a.txt", "/y/a.txt", false},
+        {"", "", true},
+    };
+    for (const Case& c : cases) EXPECT_EQ(THistory::SameName(c.a, c.b), c.same) << c.a << " / " << c.b;
+}
+
+TEST(History, ThirtyFilesAndBackTwentyNineTimesReachTheFirst)
+{
+    THistory h;
+    for (int i = 0; i < 30; ++i) h.Add("/d/f" + std::to_string(i));
+    EXPECT_EQ(h.Count(), 30);  // no bound: every file stays
+    for (int i = 0; i < 29; ++i) {
+        ASSERT_TRUE(h.CanGoBack()) << i;
+        ASSERT_TRUE(h.MoveTo(h.Index() + 1));
+    }
+    EXPECT_EQ(h.Current(), "/d/f0");
+    EXPECT_FALSE(h.CanGoBack());
+    // A move past either end changes nothing.
+    EXPECT_FALSE(h.MoveTo(30));
+    EXPECT_FALSE(h.MoveTo(-1));
+    EXPECT_EQ(h.Index(), 29);
+}
+
+}  // namespace

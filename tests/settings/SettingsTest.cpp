@@ -1,0 +1,341 @@
+// The settings value over the store: the 17 values in their order, the rules for a missing key and
+// for each unreadable value, points and pixels, applying to a view, and deleting the settings.
+#include "settings/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "platform/UserStore.h"
+
+using platform::TRegistry;
+
+namespace {
+
+const QByteArray Head = "Windows Registry Editor Version 5.00\n\n";
+const QByteArray KeyLine = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Tavuko]\n";
+
+// The 17 names in their order.
+const char* const Names[] = {"WindowPosX", "WindowPosY", "WindowWidth", "WindowHeight", "FontName", "FontSize",
+                             "FontColor", "BgColor", "CRView", "EditorName", "SmoothScroll", "Last1PageScroll",
+                             "ExitEnterKey", "FgWindow", "CRColor", "CcrScroll", "EditorParam"};
+
+// A store holding every value, none of them at its default.
+const std::vector<QByteArray> Stored = {
+    "\"WindowPosX\"=dword:00000064",          "\"WindowPosY\"=dword:ffffffe2",
+    "\"WindowWidth\"=dword:00000320",         "\"WindowHeight\"=dword:00000258",
+    "\"FontName\"=\"IPAGothic\"",             "\"FontSize\"=dword:0000000c",
+    "\"FontColor\"=dword:0000ff00",           "\"BgColor\"=dword:00800000",
+    "\"CRView\"=dword:00000000",              "\"EditorName\"=\"/usr/bin/gedit\"",
+    "\"SmoothScroll\"=dword:00000001",        "\"Last1PageScroll\"=dword:00000002",
+    "\"ExitEnterKey\"=dword:00000000",        "\"FgWindow\"=dword:00000001",
+    "\"CRColor\"=dword:000000ff",             "\"CcrScroll\"=dword:00000001",
+    "\"EditorParam\"=\"+$line $file\"",
+};
+
+// What that store loads as, at 96 pixels per inch.
+TSettings StoredSettings()
+{
+    TSettings s;
+    s.WindowPosX = 100;
+    s.WindowPosY = -30;
+    s.WindowWidth = 800;
+    s.WindowHeight = 600;
+    s.FontName = QStringLiteral("IPAGothic");
+    s.FontHeight = 16;
+    s.FontColor = 0x00FF00;
+    s.BgColor = 0x800000;
+    s.CRView = false;
+    s.EditorName = QStringLiteral("/usr/bin/gedit");
+    s.SmoothScroll = true;
+    s.Last1PageScroll = true;
+    s.ExitEnterKey = false;
+    s.FgWindow = true;
+    s.CRColor = 0x0000FF;
+    s.CcrScroll = true;
+    s.EditorParam = QStringLiteral("+$line $file");
+    return s;
+}
+
+void ExpectSame(const TSettings& a, const TSettings& b, const std::string& what)
+{
+    EXPECT_EQ(a.WindowPosX, b.WindowPosX) << what;
+    EXPECT_EQ(a.WindowPosY, b.WindowPosY) << what;
+    EXPECT_EQ(a.WindowWidth, b.WindowWidth) << what;
+    EXPECT_EQ(a.WindowHeight, b.WindowHeight) << what;
+    EXPECT_EQ(a.FontName.toStdString(), b.FontName.toStdString()) << what;
+    EXPECT_EQ(a.FontHeight, b.FontHeight) << what;
+    EXPECT_EQ(a.FontColor, b.FontColor) << what;
+    EXPECT_EQ(a.BgColor, b.BgColor) << what;
+    EXPECT_EQ(a.CRView, b.CRView) << what;
+    EXPECT_EQ(a.CRColor, b.CRColor) << what;
+    EXPECT_EQ(a.SmoothScroll, b.SmoothScroll) << what;
+    EXPECT_EQ(a.Last1PageScroll, b.Last1PageScroll) << what;
+    EXPECT_EQ(a.ExitEnterKey, b.ExitEnterKey) << what;
+    EXPECT_EQ(a.FgWindow, b.FgWindow) << what;
+    EXPECT_EQ(a.CcrScroll, b.CcrScroll) << what;
+    EXPECT_EQ(a.EditorName.toStdString(), b.EditorName.toStdString()) << what;
+    EXPECT_EQ(a.EditorParam.toStdString(), b.EditorParam.toStdString()) << what;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void Put(const QByteArray& bytes)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray Get() const
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    TSettings Loaded(int ppi = 96)
+    {
+        TRegistry reg(file);
+        TSettings s;
+        s.Load(reg, ppi);
+        return s;
+    }
+    QByteArray Key(const std::vector<QByteArray>& lines) const
+    {
+        QByteArray k = Head + KeyLine;
+        for (const QByteArray& l : lines) k += l + "\n";
+        return k;
+    }
+
+    QTemporaryDir dir;
+    QString file = dir.filePath(QStringLiteral("user.reg"));
+};
+
+TEST_F(SettingsTest, WithoutTheKeyTheSwitchesAndTheEditorTakeTheirDefaultsAndTheRestItsDesign)
+{
+    Put(Head + "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Other]\n\"EditorName\"=\"vi\"\n");
+    TSettings expected;
+    expected.EditorName = QStringLiteral("xdg-open");
+    expected.EditorParam = QStringLiteral("$file");
+    expected.ExitEnterKey = true;
+    ExpectSame(Loaded(), expected, "first run");
+    EXPECT_FALSE(Loaded().WindowPosX.has_value());
+}
+
+TEST_F(SettingsTest, EveryValueIsReadAndAStoredNotepadIsKept)
+{
+    Put(Key(Stored));
+    ExpectSame(Loaded(), StoredSettings(), "all stored");
+    std::vector<QByteArray> notepad = Stored;
+    notepad[9] = "\"EditorName\"=\"notepad.exe\"";
+    Put(Key(notepad));
+    EXPECT_EQ(Loaded().EditorName, QStringLiteral("notepad.exe"));
+}
+
+TEST_F(SettingsTest, EachUnreadableValueAffectsOnlyItsOwnSetting)
+{
+    // Per value: what makes it unreadable, and what its setting then becomes.
+    const TSettings design;
+    struct Case {
+        int index;
+        QByteArray bad;
+        std::function<void(TSettings&)> expect;
+    };
+    const std::vector<Case> cases = {
+        {0, "\"WindowPosX\"=\"100\"", [](TSettings& s) { s.WindowPosX.reset(); }},
+        {1, "\"WindowPosY\"=hex:1e,00,00,00", [](TSettings& s) { s.WindowPosY.reset(); }},
+        {2, "\"WindowWidth\"=hex(4):20,03", [](TSettings& s) { s.WindowWidth.reset(); }},
+        {3, "\"WindowHeight\"=hex(5):00,00,02,58", [](TSettings& s) { s.WindowHeight.reset(); }},
+        {4, "\"FontName\"=dword:00000001", [&](TSettings& s) { s.FontName = design.FontName; }},
+        {4, "\"FontName\"=hex(1):", [&](TSettings& s) { s.FontName = design.FontName; }},  // size 0
+        {4, "\"FontName\"=\"\"", [&](TSettings& s) { s.FontName = design.FontName; }},
+        {4, "\"FontName\"=hex(2):49,00,50,00,00,00", [](TSettings& s) { s.FontName = QStringLiteral("IP"); }},
+        {5, "\"FontSize\"=\"12\"", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
+        {5, "\"FontSize\"=dword:00000000", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
+        {5, "\"FontSize\"=dword:fffffff7", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
+        {5, "\"FontSize\"=dword:7fffffff", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
+        {6, "\"FontColor\"=\"red\"", [&](TSettings& s) { s.FontColor = design.FontColor; }},
+        {7, "\"BgColor\"=hex:00", [&](TSettings& s) { s.BgColor = design.BgColor; }},
+        {8, "\"CRView\"=\"0\"", [](TSettings& s) { s.CRView = true; }},
+        {9, "\"EditorName\"=dword:00000001", [](TSettings& s) { s.EditorName = QStringLiteral("xdg-open"); }},
+        {9, "\"Other\"=dword:00000001", [](TSettings& s) { s.EditorName = QString(); }},  // absent: ""
+        {10, "\"SmoothScroll\"=\"1\"", [](TSettings& s) { s.SmoothScroll = false; }},
+        {10, "\"Other\"=dword:00000001", [](TSettings& s) { s.SmoothScroll = false; }},
+        {11, "\"Last1PageScroll\"=hex:01,00,00,00", [](TSettings& s) { s.Last1PageScroll = false; }},
+        {12, "\"ExitEnterKey\"=\"0\"", [](TSettings& s) { s.ExitEnterKey = true; }},
+        {13, "\"FgWindow\"=hex(b):01,00,00,00,00,00,00,00", [](TSettings& s) { s.FgWindow = false; }},
+        {14, "\"CRColor\"=\"blue\"", [&](TSettings& s) { s.CRColor = design.CRColor; }},
+        {15, "\"CcrScroll\"=\"1\"", [](TSettings& s) { s.CcrScroll = false; }},
+        {16, "\"EditorParam\"=dword:00000000", [](TSettings& s) { s.EditorParam = QStringLiteral("$file"); }},
+        {16, "\"Other2\"=dword:00000000", [](TSettings& s) { s.EditorParam = QString(); }},
+    };
+    for (const Case& c : cases) {
+        std::vector<QByteArray> lines = Stored;
+        lines[c.index] = c.bad;
+        Put(Key(lines));
+        TSettings expected = StoredSettings();
+        c.expect(expected);
+        ExpectSame(Loaded(), expected, c.bad.toStdString());
+    }
+}
+
+TEST_F(SettingsTest, SavedValuesComeBackAndStandInTheirOrder)
+{
+    const TSettings s = StoredSettings();
+    TRegistry reg(file);
+    ASSERT_EQ(s.Save(reg, 96), TSettings::TSaveResult::Saved);
+    ExpectSame(Loaded(), s, "round trip");
+    const QByteArray text = Get();
+    qsizetype at = 0;
+    for (const char* name : Names) {
+        const qsizetype next = text.indexOf(QByteArray("\"") + name + "\"=", at);
+        EXPECT_GT(next, at) << name;
+        at = next;
+    }
+    EXPECT_TRUE(text.contains("\"FontSize\"=dword:0000000c\n"));  // 16 px at 96 per inch: 12 points
+    EXPECT_TRUE(text.contains("\"BgColor\"=dword:00800000\n"));
+    EXPECT_TRUE(text.contains("\"CRView\"=dword:00000000\n"));
+    EXPECT_TRUE(text.contains("\"Last1PageScroll\"=dword:00000001\n"));
+    EXPECT_TRUE(text.contains("\"EditorParam\"=\"+$line $file\"\n"));
+
+    // Saving with nothing changed still writes every value: a value removed by hand comes back.
+    Put(Get().replace("\"CcrScroll\"=dword:00000001\n", ""));
+    TRegistry again(file);
+    ASSERT_EQ(s.Save(again, 96), TSettings::TSaveResult::Saved);
+    EXPECT_TRUE(Get().contains("\"CcrScroll\"=dword:00000001\n"));
+}
+
+TEST_F(SettingsTest, ASaveThatFailsIsReportedAsAWriteFailure)
+{
+    ASSERT_TRUE(QDir().mkpath(file));  // the store's place is taken by a folder
+    TRegistry reg(file);
+    EXPECT_EQ(StoredSettings().Save(reg, 96), TSettings::TSaveResult::WriteFailed);
+}
+
+TEST_F(SettingsTest, PointsAndPixelsConvertByTheScreensPixelsPerInch)
+{
+    struct Case {
+        int points, ppi, pixels;
+    };
+    for (const Case& c : std::vector<Case>{{9, 96, 12}, {9, 120, 15}, {9, 144, 18}, {7, 96, 9}, {10, 96, 13},
+                                            {3, 108, 4},  // 4.5: the even neighbour
+                                            {5, 108, 8},  // 7.5
+                                            {1, 108, 2}}) {
+        EXPECT_EQ(PixelsFromPoints(c.points, c.ppi), c.pixels) << c.points << " pt at " << c.ppi;
+    }
+    for (const Case& c : std::vector<Case>{{9, 96, 12}, {10, 96, 13}, {3, 108, 4},
+                                            {2, 144, 3},    // 1.5: the even neighbour
+                                            {6, 144, 13},   // 6.5
+                                            {8, 96, 10}}) {  // 7.5
+        EXPECT_EQ(PointsFromPixels(c.pixels, c.ppi), c.points) << c.pixels << " px at " << c.ppi;
+    }
+
+    std::vector<QByteArray> lines = Stored;
+    lines[5] = "\"FontSize\"=dword:00000009";
+    Put(Key(lines));
+    EXPECT_EQ(Loaded(96).FontHeight, 12);
+    EXPECT_EQ(Loaded(120).FontHeight, 15);
+    TSettings s;
+    EXPECT_TRUE(s.SetFontPoints(192, 96));  // 256 px, the largest
+    EXPECT_FALSE(s.SetFontPoints(193, 96));
+    EXPECT_FALSE(s.SetFontPoints(0, 96));
+    EXPECT_EQ(s.FontHeight, 256);
+}
+
+TEST_F(SettingsTest, TheViewTakesTheSettingsAndGivesThemBack)
+{
+    TBigView view;
+    ApplyViewDesignValues(view);
+    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("ＭＳ ゴシック"));
+    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 12);
+    EXPECT_EQ(view.FontColor(), clWhite);
+    EXPECT_EQ(view.Color(), clBlack);
+    EXPECT_EQ(view.CRColor(), clAqua);
+    EXPECT_TRUE(view.CRMark());
+    EXPECT_EQ(view.MaxChar(), 87);
+    EXPECT_EQ(view.ViewTabStop(), 8);
+    EXPECT_EQ(view.ScrollBar(), ssVertical);
+
+    const TSettings stored = StoredSettings();
+    stored.ApplyToView(view);
+    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 16);
+    TSettings back;
+    back.TakeFromView(view);
+    EXPECT_EQ(back.FontName, stored.FontName);
+    EXPECT_EQ(back.FontHeight, 16);
+    EXPECT_EQ(back.FontColor, stored.FontColor);
+    EXPECT_EQ(back.BgColor, stored.BgColor);
+    EXPECT_EQ(back.CRColor, stored.CRColor);
+    EXPECT_EQ(back.CRView, stored.CRView);
+
+    // An empty face leaves the font's face as it is.
+    TSettings noFace = stored;
+    noFace.FontName.clear();
+    noFace.FontHeight = 20;
+    noFace.ApplyToView(view);
+    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("IPAGothic"));
+    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 20);
+}
+
+TEST_F(SettingsTest, StoredGeometryGoesIntoTheWindowsNoSmallerThanItsMinimum)
+{
+    TSettings s;
+    const QRect current(10, 20, 522, 420);
+    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), current);
+    EXPECT_FALSE(s.HasWindowPos());
+    s.WindowWidth = 800;
+    s.WindowHeight = 10;
+    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), QRect(10, 20, 800, 50));
+    s.WindowPosY = -5;
+    EXPECT_TRUE(s.HasWindowPos());
+    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), QRect(10, -5, 800, 50));
+    s.TakeWindowGeometry(QRect(1, 2, 3, 4));
+    EXPECT_EQ(s.WindowGeometry(current, QSize()), QRect(1, 2, 3, 4));
+}
+
+// A store whose n-th save fails.
+class TFailingRegistry : public TRegistry {
+public:
+    TFailingRegistry(const QString& file, int failing) : TRegistry(file), failing_(failing) {}
+    bool Save() override { return ++saves_ == failing_ ? false : TRegistry::Save(); }
+
+private:
+    int failing_, saves_ = 0;
+};
+
+TEST_F(SettingsTest, DeletingGoesByWhatTheMakersKeyStillHolds)
+{
+    const QByteArray mine = KeyLine + "\"FontSize\"=dword:00000009\n\n";
+    const QByteArray maker = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\"Note\"=\"values do not count\"\n\n";
+    const QByteArray sibling = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Other]\n\"X\"=dword:00000001\n\n";
+    const QByteArray desktop = "[HKEY_CURRENT_USER\\Control Panel\\desktop]\n\"WheelScrollLines\"=\"3\"\n";
+    struct Case {
+        const char* name;
+        QByteArray before;
+        int failingSave;
+        TDeleteResult result;
+        QByteArray after;
+    };
+    const std::vector<Case> cases = {
+        {"no key", Head + maker + desktop, 0, TDeleteResult::NotWritten, Head + maker + desktop},
+        {"the key's deletion not saved", Head + maker + mine + desktop, 1, TDeleteResult::KeyNotDeleted,
+         Head + maker + mine + desktop},
+        {"no maker's key left", Head + mine + desktop, 0, TDeleteResult::MakerNotOpened, Head + desktop},
+        {"another program's key kept", Head + maker + mine + sibling + desktop, 0, TDeleteResult::OthersKept,
+         Head + maker + sibling + desktop},
+        {"the maker's deletion not saved", Head + maker + mine + desktop, 2, TDeleteResult::MakerNotDeleted,
+         Head + maker + desktop},
+        {"both deleted", Head + maker + mine + desktop, 0, TDeleteResult::Deleted, Head + desktop},
+    };
+    for (const Case& c : cases) {
+        Put(c.before);
+        TFailingRegistry reg(file, c.failingSave);
+        EXPECT_EQ(DeleteSettings(reg), c.result) << c.name;
+        EXPECT_EQ(Get().toStdString(), c.after.toStdString()) << c.name;
+    }
+}
+
+}  // namespace
