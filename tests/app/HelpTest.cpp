@@ -4,16 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -25,6 +29,7 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "dialogs/HelpWindow.h"
+#include "dialogs/SettingDlg.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -169,12 +174,18 @@ protected:
     QStringList messages;
 };
 
-TEST_F(HelpFormTest, TheHelpFileNamesEveryCommandAndKeyOfTheMenusAndItsLinksLead)
+// The help file as Qt reads it.
+void ReadHelp(QTextDocument& doc)
 {
     QFile f(SourceHelpFile());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << SourceHelpFile().toStdString();
-    QTextDocument doc;
     doc.setHtml(QString::fromUtf8(f.readAll()));
+}
+
+TEST_F(HelpFormTest, TheHelpFileNamesEveryCommandAndKeyOfTheMenusAndItsLinksLead)
+{
+    QTextDocument doc;
+    ReadHelp(doc);
     const QString text = doc.toPlainText();
 
     const Links links = LinksOf(doc);
@@ -203,6 +214,25 @@ TEST_F(HelpFormTest, TheHelpFileNamesEveryCommandAndKeyOfTheMenusAndItsLinksLead
             }
         }
     }
+}
+
+TEST(Help, TheHelpFileNamesEverySettingOfTheSettingsDialog)
+{
+    QTextDocument doc;
+    ReadHelp(doc);
+    const QString text = doc.toPlainText();
+    TSettings settings;
+    TSettingDlg dialog(settings, 96, [] {});
+    for (int i = 0; i < dialog.PageControl1->count(); ++i)
+        EXPECT_TRUE(text.contains(AsWritten(dialog.PageControl1->tabText(i)))) << dialog.PageControl1->tabText(i).toStdString();
+    int named = 0;
+    for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
+        if (b->window() != &dialog || b == dialog.OKBtn || b == dialog.CancelBtn) continue;  // not the choosers' own
+        EXPECT_TRUE(text.contains(AsWritten(b->text()))) << "the help does not name " << b->text().toStdString();
+        ++named;
+    }
+    EXPECT_GE(named, 11);  // five choosers and six check boxes
+    for (const QLabel* l : {dialog.Label4, dialog.Label1}) EXPECT_TRUE(text.contains(l->text())) << l->text().toStdString();
 }
 
 TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)

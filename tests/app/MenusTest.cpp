@@ -5,16 +5,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFile>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <ostream>
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "dialogs/SettingDlg.h"
+#include "support/WhenModal.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -96,6 +100,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CurrentFileName.clear();
         form = std::make_unique<TForm1>();
+        form->UserStoreFile = dir.filePath(QStringLiteral("user.reg"));
         view = form->BigView1;
         form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
                                 QMessageBox::StandardButton) { return QMessageBox::Ok; };
@@ -129,6 +134,15 @@ protected:
     struct Popup {
         bool shown, copy, sep, back, forward, reload;
     };
+    // A left drag over the first n columns of the top row.
+    void SelectTopRow(int n)
+    {
+        const int y = view->ClientRect().top() + view->LineHeight() / 2;
+        const int x0 = view->ClientRect().left() + TBigView::LeftMargin + 1, x1 = x0 + n * view->CharWidth();
+        QTest::mousePress(view, Qt::LeftButton, {}, QPoint(x0, y));
+        QTest::mouseMove(view, QPoint(x1, y));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(x1, y));
+    }
     Popup RightClick()
     {
         QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
@@ -204,11 +218,7 @@ TEST_F(MenusTest, TheContextMenuShowsCopyOnlyWithASelection)
 
     // A drag over part of the first line selects it; the context menu then offers Copy, and its
     // access key copies.
-    const int y = view->ClientRect().top() + view->LineHeight() / 2;
-    const int x0 = view->ClientRect().left() + TBigView::LeftMargin + 1, x1 = x0 + 3 * view->CharWidth();
-    QTest::mousePress(view, Qt::LeftButton, {}, QPoint(x0, y));
-    QTest::mouseMove(view, QPoint(x1, y));
-    QTest::mouseRelease(view, Qt::LeftButton, {}, QPoint(x1, y));
+    SelectTopRow(3);
     ASSERT_GT(view->CopyToSelBuf(nullptr), 0);
     const Popup some = RightClick();
     EXPECT_TRUE(some.copy);
@@ -230,6 +240,65 @@ TEST_F(MenusTest, BeforeAnyFileTheContextMenusMovesAreDisabled)
     EXPECT_FALSE(before.back);
     EXPECT_FALSE(before.forward);
     EXPECT_FALSE(before.reload);
+}
+
+TEST_F(MenusTest, AfterTwoFilesTheContextMenuOffersBackAndThenForward)
+{
+    Show();
+    Open(QStringLiteral("a.txt"), "first\r\n");
+    const std::string a = CurrentFileName;
+    Open(QStringLiteral("b.txt"), "second\r\n");
+    const Popup two = RightClick();
+    EXPECT_TRUE(two.back);
+    EXPECT_FALSE(two.forward);
+    EXPECT_TRUE(two.reload);
+
+    // B in the context menu goes back; then only Forward is offered.
+    QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
+    QTest::keyClick(form->PopupMenu1, Qt::Key_B);
+    EXPECT_EQ(CurrentFileName, a);
+    const Popup back = RightClick();
+    EXPECT_FALSE(back.back);
+    EXPECT_TRUE(back.forward);
+}
+
+// Ticks or clears "Ctrl+C, Ctrl+R をページスクロールにする" in the settings dialog and confirms it.
+void SetCcrScrollInTheDialog(TForm1& form, bool on)
+{
+    WhenModal<TSettingDlg>([on](TSettingDlg* d) {
+        d->CcrScroll1->setChecked(on);
+        QTest::mouseClick(d->OKBtn, Qt::LeftButton);
+    });
+    form.EnvSet1->trigger();
+}
+
+TEST_F(MenusTest, CcrScrollMovesCopyToShiftF8AndCtrlCPagesUntilItIsTurnedOff)
+{
+    Show();
+    QByteArray text;
+    for (int i = 0; i < 200; ++i) text += "line " + QByteArray::number(i) + "\r\n";
+    Open(QStringLiteral("a.txt"), text);
+    SelectTopRow(4);
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers mods) {
+        QApplication::setActiveWindow(form.get());
+        view->setFocus();
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        const int top = view->ViewLineStart();
+        QTest::keyClick(view, key, mods);
+        return std::pair{QApplication::clipboard()->text(), view->ViewLineStart() - top};
+    };
+    const std::pair<QString, int> copied{QStringLiteral("line"), 0}, paged{QStringLiteral("before"), view->ViewLines()};
+
+    SetCcrScrollInTheDialog(*form, true);
+    EXPECT_EQ(form->Copy1->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    EXPECT_EQ(press(Qt::Key_C, Qt::ControlModifier), paged);
+    EXPECT_EQ(press(Qt::Key_F8, Qt::ShiftModifier), copied);
+
+    SetCcrScrollInTheDialog(*form, false);
+    EXPECT_EQ(form->Copy1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    SelectTopRow(4);  // the copy cleared the selection
+    EXPECT_EQ(press(Qt::Key_C, Qt::ControlModifier), copied);
+    EXPECT_EQ(press(Qt::Key_F8, Qt::ShiftModifier).second, 0);
 }
 
 }  // namespace
