@@ -231,7 +231,7 @@ TEST_F(MenusTest, TheContextMenuShowsCopyOnlyWithASelection)
     EXPECT_FALSE(form->PopupMenu1->isVisible());
 }
 
-TEST_F(MenusTest, BeforeAnyFileTheContextMenusMovesAreDisabled)
+TEST_F(MenusTest, BeforeAnyFileTheContextMenuOffersNoMoves)
 {
     Show();
     const Popup before = RightClick();
