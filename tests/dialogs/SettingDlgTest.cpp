@@ -245,7 +245,9 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
     Key(Qt::Key_Tab, Qt::ControlModifier);
     ASSERT_EQ(dialog.PageControl1->currentIndex(), 2);
     dialog.EditorName->setText(QStringLiteral("sh"));
-    WhenModal<QFileDialog>([](QFileDialog* d) {
+    bool browsed = false;
+    WhenModal<QFileDialog>([&browsed](QFileDialog* d) {
+        browsed = true;
         EXPECT_EQ(d->windowTitle(), QStringLiteral("使用するエディタ"));
         EXPECT_EQ(d->nameFilters(), QStringList({QStringLiteral("EXEファイル(*.exe) (*.exe)"),
                                                  QStringLiteral("すべてのファイル(*.*) (*)")}));
@@ -255,17 +257,19 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
         d->reject();
     });
     Access(Qt::Key_B);  // 参照(&B), this page's &B
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browsed; }, 5000));  // a slow machine clicks late
     EXPECT_EQ(dialog.EditorName->text(), QStringLiteral("sh"));
     EXPECT_EQ(TSettingDlg::SwatchColor(dialog.BGColPanel1), 0x102030u) << "the other page's &B stayed shut";
 
     const QString program = QStandardPaths::findExecutable(QStringLiteral("sh"));
     ASSERT_FALSE(program.isEmpty());
     WhenModal<QFileDialog>([program](QFileDialog* d) {
-        d->setDirectory(QFileInfo(program).dir());
-        d->selectFile(QFileInfo(program).fileName());
+        // The whole path, as typed: the folder's listing may still be loading.
+        d->selectFile(QFileInfo(program).absoluteFilePath());
         static_cast<QDialog*>(d)->accept();  // as the dialog's own Open button does
     });
     Access(Qt::Key_B);
+    QTest::qWaitFor([&] { return dialog.EditorName->text() != QStringLiteral("sh"); }, 5000);
     EXPECT_EQ(dialog.EditorName->text(), QFileInfo(program).absoluteFilePath());
 }
 
