@@ -7,7 +7,7 @@ SAMPLE     := resources/TAVUKO.TXT
 FUZZ_SECONDS ?= 60
 GEN        := $(firstword $(wildcard ../shared/bench/gen_corpus.py) $(wildcard shared/bench/gen_corpus.py))
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan bench fuzz install deb screenshot clean
 
 all: build
 
@@ -37,6 +37,21 @@ fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVUKO_FUZZ=ON >/dev/null
 	@cmake --build $(FUZZ_BUILD)
 	@sh scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# The program, its readme, help, desktop entry and icons under PREFIX (default /usr/local);
+# DESTDIR=dir stages them under dir.
+install: build
+	@cmake --install $(BUILD) $(if $(PREFIX),--prefix $(PREFIX))
+
+# A Debian package (tavuko_VERSION_ARCH.deb in the build folder) of what install puts in place.
+deb: build
+	@cd $(BUILD) && cpack -G DEB
+
+# README's picture: the built view on the bundled readme, as tavuko-render paints it.
+screenshot: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) --target tavuko-render
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tavuko-render --size 522x394 $(SAMPLE) resources/screenshot.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

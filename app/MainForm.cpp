@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFile>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -40,6 +41,8 @@ void TForm1::FormCreate()
 {
     // A top-level QMainWindow has its own taskbar entry and minimises to it by itself, so no
     // window-ownership plumbing is needed.
+    // The help and the readme are looked for from the program's own folder.
+    ProgramDir = QCoreApplication::applicationDirPath();
     // Keys of the key map that are no menu shortcuts, shown beside their commands.
     ExecEditor1->setText(ExecEditor1->text() + QStringLiteral("\tShift+Enter"));
     Back1->setText(Back1->text() + QStringLiteral("\tAlt+←"));

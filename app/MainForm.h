@@ -32,6 +32,8 @@ class QMenu;
 class TBigView;
 enum class TKeyCommand;
 class TFindDlg;
+class THelpWindow;
+class QUrl;
 class TLoadGate;
 class TDdeServerConv;
 
@@ -188,7 +190,13 @@ public:
     bool systemExecuteMacro(const std::string& request);
     // Closing the window closes the mail link and hands open requests on to the next instance.
     void CloseConversations();
-    // Help and the readme (MainFormHelp.cpp).
+    // Help and the readme (MainFormHelp.cpp). ProgramDir: the folder the help and the readme
+    // are looked for in (beside it, then in its installation's share/tavuko/); the program's own
+    // unless a test chooses another. OpenUrlFn: has the desktop open a file with its program
+    // for it (QDesktopServices::openUrl unless a test replaces it); false when that failed.
+    QString ProgramDir;
+    std::function<bool(const QUrl&)> OpenUrlFn;
+    THelpWindow* HelpWindow1 = nullptr;  // made on the first F1
     void Topic1Click();
     void TavukoTxt1Click();
 

@@ -54,6 +54,7 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTexts);
     try {
         QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavuko.png")));
+        QGuiApplication::setDesktopFileName(QStringLiteral("tavuko"));  // its entry in the desktop's menus
         TViewFont::InstallSubstitutions();
         TForm1 form;
         TFindDlg findDlg(&form, form.BigView1);
