@@ -27,7 +27,6 @@
 #include "settings/Settings.h"
 
 class QAction;
-class QFileDialog;
 class QMenu;
 class TBigView;
 enum class TKeyCommand;
@@ -35,6 +34,7 @@ class TFindDlg;
 class THelpWindow;
 class QUrl;
 class TLoadGate;
+class TOpenDialog;
 class TDdeServerConv;
 
 // Program-level state, alive from before the main window until the program ends.
@@ -77,7 +77,7 @@ public:
     // --- components ---
     TBigView* BigView1 = nullptr;
     // The Open dialog, made when first needed: it is costly enough to slow the start-up.
-    QFileDialog* OpenDialog1();
+    TOpenDialog* OpenDialog1();
     QMenu* File1 = nullptr;
     QAction* Open1 = nullptr;
     QAction* Reload1 = nullptr;
@@ -227,7 +227,7 @@ private:
     void OpenFirstArgument(int tries);
 
     bool shown_ = false;
-    QFileDialog* openDialog_ = nullptr;
+    TOpenDialog* openDialog_ = nullptr;
     TLoadGate* loadGate_ = nullptr;
     std::string loadingName_;  // the name OpenFile is loading
 };

@@ -109,7 +109,7 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
     }
 }
 
-QFileDialog* TForm1::OpenDialog1()
+TOpenDialog* TForm1::OpenDialog1()
 {
     if (openDialog_) return openDialog_;
     openDialog_ = new TOpenDialog(this, QStringLiteral("ファイルを開く"));
@@ -129,11 +129,11 @@ QFileDialog* TForm1::OpenDialog1()
 
 void TForm1::Open1Click()
 {
-    QFileDialog* dialog = OpenDialog1();
+    TOpenDialog* dialog = OpenDialog1();
     if (dialog->exec() != QDialog::Accepted) return;
-    const QStringList files = dialog->selectedFiles();
-    if (files.isEmpty()) return;
-    CurrentFileName = platform::LocalFileName(files.front());
+    const std::string file = dialog->ChosenFile();
+    if (file.empty()) return;
+    CurrentFileName = file;
     OpenFile(CurrentFileName, true);
 }
 

@@ -5,14 +5,14 @@
 
 #include <QFile>
 #include <QList>
+#include <QStringDecoder>
+#include <algorithm>
 
 #include "platform/Cp932.h"
 
 namespace platform {
 
 namespace {
-
-bool IsUtf8(const QByteArray& b) { return QString::fromUtf8(b).toUtf8() == b; }
 
 bool Exists(const std::string& name)
 {
@@ -37,6 +37,16 @@ std::string EntryDecodedAs(const std::string& dir, const QString& name)
 
 }  // namespace
 
+bool IsUtf8Name(const QByteArray& name)
+{
+    // Qt's own decoder, so that a name is in exactly one of Qt's listings and ours (a leading
+    // byte-order mark, which a round trip would lose, is valid).
+    if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; })) return true;  // most names
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8.decode(name);  // decodes only when made a QString
+    return !utf8.hasError();
+}
+
 QString DisplayFileName(const std::string& bytes)
 {
     QString out;
@@ -44,7 +54,7 @@ QString DisplayFileName(const std::string& bytes)
     for (qsizetype i = 0; i < parts.size(); ++i) {
         if (i) out += QLatin1Char('/');
         const QByteArray& p = parts[i];
-        out += IsUtf8(p) ? QString::fromUtf8(p) : cp932::ToUnicode(p.constData(), size_t(p.size()));
+        out += IsUtf8Name(p) ? QString::fromUtf8(p) : cp932::ToUnicode(p.constData(), size_t(p.size()));
     }
     return out;
 }
@@ -65,6 +75,24 @@ std::string LocalFileName(const QString& path)
         out += part;
     }
     return out;
+}
+
+std::vector<TByteNamedEntry> EntriesNotUtf8(const std::string& dir)
+{
+    std::vector<TByteNamedEntry> entries;
+    DIR* d = opendir(dir.c_str());
+    if (!d) return entries;
+    while (const dirent* e = readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (IsUtf8Name(name)) continue;
+        struct stat st;
+        TByteNamedEntry::Kind kind = TByteNamedEntry::Other;
+        if (fstatat(dirfd(d), e->d_name, &st, 0) == 0)
+            kind = S_ISREG(st.st_mode) ? TByteNamedEntry::File : S_ISDIR(st.st_mode) ? TByteNamedEntry::Directory : kind;
+        entries.push_back({name.toStdString(), kind});
+    }
+    closedir(d);
+    return entries;
 }
 
 std::vector<std::string> LocalFilesOfUriList(const QByteArray& uriList)

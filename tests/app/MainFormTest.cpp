@@ -20,6 +20,7 @@
 #include <ostream>
 
 #include "app/MainForm.h"
+#include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
 #include "platform/Exception.h"
 

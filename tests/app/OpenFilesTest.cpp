@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "app/MainForm.h"
+#include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
 
 namespace {
