@@ -11,24 +11,12 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
+
+#include "support/XDesktop.h"
 
 namespace {
 
 QString ProgramPath;
-
-// Runs xdotool and returns what it printed, trimmed.
-QString XDoTool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
 
 struct Census {
     long black = 0, bright = 0, total = 0;
@@ -111,19 +99,4 @@ TEST(Desktop, ProgramShowsAShiftJisFileInItsWindowAndClosesFromItsMenu)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped (make test runs the suite under an X server)");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PATH-OF-TAVUKO\n", argv[0]);
-        return 2;
-    }
-    ProgramPath = QString::fromLocal8Bit(argv[1]);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunDesktopTests(argc, argv, ProgramPath); }

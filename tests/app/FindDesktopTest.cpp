@@ -3,7 +3,6 @@
 // window's title carries the find text.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -12,44 +11,13 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 #include <cstdlib>
-#include <functional>
+
+#include "support/XDesktop.h"
 
 namespace {
 
 QString ProgramPath;
-
-QString XDoTool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// Polls until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& cond, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms) return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-// The first visible window whose name matches the pattern, or "".
-QString FindWindow(const QString& pattern)
-{
-    return XDoTool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
-        .section(QLatin1Char('\n'), 0, 0);
-}
 
 // The view's rows: the window below its menu bar, without the scroll bar.
 QImage Rows(WId id)
@@ -152,19 +120,4 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped (make test runs the suite under an X server)");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PATH-OF-TAVUKO\n", argv[0]);
-        return 2;
-    }
-    ProgramPath = QString::fromLocal8Bit(argv[1]);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunDesktopTests(argc, argv, ProgramPath); }

@@ -7,39 +7,17 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <cstdio>
 #include <memory>
+
+#include "support/XDesktop.h"
 
 namespace {
 
 QString ProgramPath;
-
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-QString RunTool(const QString& program, const QStringList& args)
-{
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(10000)) {
-        p.kill();
-        p.waitForFinished();
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
 
 // The viewer, started on its own and ended by the test.
 struct TViewer {

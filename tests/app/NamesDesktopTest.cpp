@@ -2,7 +2,6 @@
 // the Open dialog by keys that xdotool sends, opens that very file and names it in the title.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,43 +10,14 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 #include <fstream>
-#include <functional>
 #include <unistd.h>
+
+#include "support/XDesktop.h"
 
 namespace {
 
 QString ProgramPath;
-
-QString XDoTool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-bool WaitFor(const std::function<bool()>& cond, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > ms) return false;
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-QString FindWindow(const QString& pattern)
-{
-    return XDoTool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern})
-        .section(QLatin1Char('\n'), 0, 0);
-}
 
 // The share of bright (text) pixels among the view's, below the menu bar.
 double TextShare(WId id)
@@ -121,19 +91,4 @@ TEST(NamesDesktop, AShiftJisNameChosenInTheOpenDialogOpensThatFile)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped (make test runs the suite under an X server)");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PATH-OF-TAVUKO\n", argv[0]);
-        return 2;
-    }
-    ProgramPath = QString::fromLocal8Bit(argv[1]);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunDesktopTests(argc, argv, ProgramPath); }

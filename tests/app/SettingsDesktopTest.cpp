@@ -14,25 +14,14 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
-#include <cstdio>
 
 #include "platform/UserStore.h"
+
+#include "support/XDesktop.h"
 
 namespace {
 
 QString ProgramPath;
-
-QString XDoTool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    if (!p.waitForFinished(5000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
-}
 
 class SettingsDesktop : public ::testing::Test {
 protected:
@@ -163,19 +152,4 @@ TEST_F(SettingsDesktop, AFirstRunWritesTheWholeStoreWhenClosed)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped (make test runs the suite under an X server)");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PATH-OF-TAVUKO\n", argv[0]);
-        return 2;
-    }
-    ProgramPath = QString::fromLocal8Bit(argv[1]);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunDesktopTests(argc, argv, ProgramPath); }
