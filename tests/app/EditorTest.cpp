@@ -16,6 +16,7 @@
 #include "settings/Settings.h"
 #include "support/EditorArgs.h"
 #include "support/FakeEditor.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -104,13 +105,7 @@ protected:
         CurrentFileName.clear();
         qunsetenv("TAVUKO_FAKE_EDITOR_RECORD");
     }
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(dir.filePath(name)).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
 
     QTemporaryDir dir;
     std::unique_ptr<TForm1> form;

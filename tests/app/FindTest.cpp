@@ -17,6 +17,7 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "dialogs/FindDlg.h"
+#include "support/TestFiles.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -57,14 +58,7 @@ protected:
         view->setFocus();
     }
 
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(path).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QByteArray& bytes, const QString& name = QStringLiteral("a.txt"))
     {
         CurrentFileName = Write(name, bytes);

@@ -25,6 +25,7 @@
 #include "dialogs/FindDlg.h"
 #include "platform/DdeConversation.h"
 #include "support/KeyInput.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -69,13 +70,7 @@ protected:
         for (int i = 0; i < count; ++i) bytes += "line " + QByteArray::number(i) + "\r\n";
         return Write(name, bytes);
     }
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(f.fileName()).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const std::string& name)
     {
         CurrentFileName = name;

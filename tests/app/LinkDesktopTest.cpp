@@ -24,6 +24,7 @@
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -85,13 +86,7 @@ protected:
         m << request;
         return sender.asyncCall(m, 60000);
     }
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        QFile f(dir.filePath(name));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(dir.filePath(name)).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
 
     QTemporaryDir dir;
     // A service of this test alone, so that no other program's requests come here.

@@ -23,6 +23,7 @@
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
 #include "platform/Exception.h"
+#include "support/TestFiles.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -79,14 +80,7 @@ protected:
     }
 
     // Writes bytes to a file in the test's directory and returns its full name.
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(path).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     // What every caller does: the name into CurrentFileName, then OpenFile on it.
     void Open(const std::string& name)
     {

@@ -19,6 +19,7 @@
 #include "bigview/Bigview.h"
 #include "dialogs/SettingDlg.h"
 #include "support/WhenModal.h"
+#include "support/TestFiles.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -117,14 +118,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         view->setFocus();
     }
-    std::string Write(const QString& name, const QByteArray& bytes)
-    {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-        return QFile::encodeName(path).toStdString();
-    }
+    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QString& name, const QByteArray& bytes)
     {
         CurrentFileName = Write(name, bytes);
