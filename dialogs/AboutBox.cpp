@@ -44,7 +44,7 @@ TAboutBox::TAboutBox(QWidget* owner)
     ProgramIcon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
     ProductName = new QLabel(QStringLiteral("Tavuko"), this);
     Version = new QLabel(QStringLiteral("Version 1.40"), this);
-    Copyright = new QLabel(QStringLiteral("© 1998-2024 Tavuko の作者"), this);
+    Copyright = new QLabel(QStringLiteral("© 2026 Tavuko の開発者"), this);
     Email = SelectableText(QStringLiteral("tavuko@example.org"), this);
     Webpage = SelectableText(QStringLiteral("https://tavuko.example.org/"), this);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
