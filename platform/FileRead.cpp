@@ -6,9 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <fstream>
 #include <new>
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14
+#endif
 
 namespace platform {
 
@@ -18,6 +23,8 @@ std::function<uint64_t()> AvailableMemory = SystemAvailableMemory;
 namespace {
 
 constexpr size_t kHugePage = size_t(2) << 20;
+// A whole chunk read slower than this (under 1 GB/s) says the huge pages under it are costly.
+constexpr auto kSlowChunk = std::chrono::milliseconds(8);
 // One read() call: large enough that the calls cost nothing, small enough that the bytes are
 // split while still in the cache and that a stop is seen soon.
 constexpr size_t kChunk = size_t(8) << 20;
@@ -25,6 +32,8 @@ constexpr size_t kChunk = size_t(8) << 20;
 constexpr uint64_t kThreadedFrom = uint64_t(16) << 20;
 // Memory kept free for everything else the program and the system need meanwhile.
 constexpr uint64_t kReserve = uint64_t(64) << 20;
+// What the caller's thread faults in at a time while it waits for the reader.
+constexpr size_t kPopulateStep = size_t(4) << 20;
 // How often a long read looks at the memory left.
 constexpr size_t kMemoryCheckEvery = size_t(64) << 20;
 
@@ -83,7 +92,8 @@ char* FileMemory::Allocate(size_t size, size_t& mapped)
     mapped = RoundUp(size ? size : 1, size >= kHugePage ? kHugePage : size_t(4096));
     void* p = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
-    // Filling a gigabyte through 4 KiB page faults costs more than reading it.
+    // Filling a gigabyte through 4 KiB page faults costs more than reading it, when huge pages
+    // come cheap (ReadFixed judges that).
     if (size >= kHugePage) madvise(p, mapped, MADV_HUGEPAGE);
     return static_cast<char*>(p);
 }
@@ -143,15 +153,24 @@ void TFileReader::Publish(size_t got, uint64_t flags)
 void TFileReader::ReadFixed()
 {
     size_t got = 0, checked = 0;
+    bool huge = size_ >= kHugePage;
     while (got < size_ && !stop_.load(std::memory_order_relaxed)) {
         if (got - checked >= kMemoryCheckEvery) {
             checked = got;
             if (!Fits(size_ - got + kReserve)) return Publish(got, kFinished | kNoMemory);
         }
+        const auto start = std::chrono::steady_clock::now();
         const size_t r = ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got));
         if (r == 0) break;
         got += r;
         Publish(got, 0);
+        // Fresh huge pages can cost ten times more than ordinary ones, as on virtual machines
+        // whose host took the memory back (1-2 s a gigabyte, against 0.45 s): then the rest of
+        // the file goes into ordinary pages, whose cost the caller's thread shares (PopulateAhead).
+        if (huge && r == kChunk && std::chrono::steady_clock::now() - start > kSlowChunk) {
+            huge = false;
+            madvise(data_ + got, mapped_ - got, MADV_NOHUGEPAGE);
+        }
     }
     Publish(got, kFinished);
 }
@@ -191,11 +210,31 @@ size_t TFileReader::Wait(size_t have)
         s = state_.load(std::memory_order_acquire);
     }
     while ((s & kCount) <= have && !(s & kFinished)) {
+        if (thread_.joinable() && PopulateAhead(size_t(s & kCount))) {
+            s = state_.load(std::memory_order_acquire);
+            continue;
+        }
         state_.wait(s, std::memory_order_acquire);
         s = state_.load(std::memory_order_acquire);
     }
     if (s & kNoMemory) throw std::bad_alloc();
     return size_t(s & kCount);
+}
+
+// While the caller waits for the reading thread: the next pages that thread will fill are
+// faulted in here, so that the two cores share the cost of fresh memory. Populating writes
+// nothing into a page already there, so it cannot disturb a read in progress.
+bool TFileReader::PopulateAhead(size_t got)
+{
+    const size_t from = std::max(populated_, RoundUp(std::min(got + kChunk, mapped_), 4096));
+    if (!canPopulate_ || from >= mapped_) return false;
+    const size_t length = std::min(kPopulateStep, mapped_ - from);
+    if (madvise(data_ + from, length, MADV_POPULATE_WRITE) != 0) {
+        canPopulate_ = false;  // an older kernel, or no memory: the reader faults them in itself
+        return false;
+    }
+    populated_ = from + length;
+    return true;
 }
 
 void TFileReader::Stop()

@@ -66,6 +66,7 @@ private:
     void ReadFixed();
     void ReadToEnd();
     void Publish(size_t got, uint64_t flags);
+    bool PopulateAhead(size_t got);
 
     int fd_ = -1;
     uint64_t size_ = 0;
@@ -76,6 +77,8 @@ private:
     std::atomic<uint64_t> state_{0};
     std::atomic<bool> stop_{false};
     std::thread thread_;
+    size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
+    bool canPopulate_ = true;
 };
 
 // Whether name is a regular file this process can open for reading.
