@@ -391,6 +391,21 @@ TEST_F(SelectTest, DragPassesStopWhenThePointerComesBackOrAKeyIsReleased)
     EXPECT_EQ(view.SelEnd(), (TPoint{1, 1}));
 }
 
+TEST_F(SelectTest, AKeyHeldDuringADragRepeatsWithoutEndingIt)
+{
+    LoadNumbered(200);
+    Press(Cell(2, 1));
+    // X11 delivers a held key's repeats as release and press pairs marked auto-repeat.
+    view.OnViewLineChanged = [this](TBigView* v) {
+        if (v->ViewLineStart() == 3)
+            QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, {}, QString(), true));
+        if (v->ViewLineStart() == 6) QCoreApplication::postEvent(v, MouseEvent(QEvent::MouseMove, Cell(4, 10), Qt::LeftButton));
+    };
+    Move(Px(50, view.ClientHeight() + 30));
+    EXPECT_EQ(view.ViewLineStart(), 6);
+    EXPECT_TRUE(view.SelDragging());
+}
+
 TEST_F(SelectTest, DraggingLeftScrollsHorizontally)
 {
     view.SetWordWrap(false);
