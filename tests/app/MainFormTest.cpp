@@ -198,10 +198,15 @@ TEST_F(MainFormTest, ALoadThatRaisesIsReportedAndLeavesAnEmptyView)
         view->Raise = TRecordingView::NoRaise;
         Open(Write("a.txt", "text\r\n"));
         ASSERT_EQ(FirstLine(), "text");
+        const std::vector<std::string> history = form->History.Entries();
+        const bool back = form->Back1->isEnabled(), forward = form->Forward1->isEnabled();
         view->Raise = raise;
         const std::string big = Write("big.c", "x");
         Open(big);
         ASSERT_EQ(messages.size(), 1u);
+        // The history and its moves are left as they were.
+        EXPECT_EQ(form->History.Entries(), history);
+        EXPECT_EQ(std::pair(form->Back1->isEnabled(), form->Forward1->isEnabled()), std::pair(back, forward));
         EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。"));
         EXPECT_EQ(messages[0].caption, QStringLiteral("開く"));
         EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
