@@ -78,6 +78,10 @@ int TBvLines::PixelFit(const TBvText& line) const
     return int(g);
 }
 
+namespace {
+constexpr int kPrefaultFromLines = 1 << 18;
+}  // namespace
+
 void TBvLines::Reserve(size_t n)
 {
     if (n <= reserved_) return;
@@ -88,10 +92,20 @@ void TBvLines::Reserve(size_t n)
 void TBvLines::Put(int index, const TBvInfo& info)
 {
     if (index == count_) {
-        if (size_t(count_) == reserved_) Reserve(std::max<size_t>(64, reserved_ + reserved_ / 2));
+        if (size_t(count_) == reserved_) Grow();
         ++count_;
     }
     infos_[index] = info;
+    if (prefault_ && (index & 0xFFFF) == 0) prefault_->Progress(size_t(index) * sizeof(TBvInfo));
+}
+
+void TBvLines::Grow()
+{
+    // The records may move: the prefaulter follows them.
+    const bool prefaulting = prefault_ && prefault_->Running();
+    if (prefaulting) prefault_->Stop();
+    Reserve(std::max<size_t>(64, reserved_ + reserved_ / 2));
+    if (prefaulting && bigArray_) prefault_->Start(infos_, reserved_ * sizeof(TBvInfo), size_t(count_) * sizeof(TBvInfo));
 }
 
 void TBvLines::CalcBvLines(int fromOrg)
@@ -102,6 +116,17 @@ void TBvLines::CalcBvLines(int fromOrg)
     clientWidth_ = measure_.ClientWidth();
     if (reserved_ < size_t(store_.Capacity())) Reserve(size_t(store_.Capacity()));
     const int lines = store_.Count();
+    // A long derivation writes hundreds of megabytes of records: the second core faults their
+    // pages in ahead of it.
+    bvarray::TPrefaulter prefault;
+    struct Detach {
+        TBvLines* lines;
+        ~Detach() { lines->prefault_ = nullptr; }
+    } detach{this};
+    if (bigArray_ && lines - fromOrg >= kPrefaultFromLines) {
+        prefault_ = &prefault;
+        prefault.Start(infos_, reserved_ * sizeof(TBvInfo), size_t(i) * sizeof(TBvInfo));
+    }
     for (int a = fromOrg; a < lines; ++a) {
         const TBvText& line = store_.Get(a);
         const int len = int(line.size());

@@ -3,6 +3,7 @@
 // conversions between display positions and file positions.
 #include <cstdint>
 
+#include "model/BvArray.h"
 #include "model/BvMeasure.h"
 #include "model/BvStrings.h"
 #include "model/BvTypes.h"
@@ -76,6 +77,7 @@ private:
     int PixelFit(const TBvText& line) const;
     void Reserve(size_t n);
     void Put(int index, const TBvInfo& info);
+    void Grow();
 
     TBvStrings& store_;
     const TBvMeasure& measure_;
@@ -83,6 +85,7 @@ private:
     int count_ = 0;
     size_t reserved_ = 0;
     bool bigArray_ = false;
+    bvarray::TPrefaulter* prefault_ = nullptr;  // while a long derivation writes the records
     int64_t xWidth_ = 0;    // width of "x", measured once per derivation
     int uniformWidth_ = 0;  // the measure's uniform byte width, read once per derivation
     int clientWidth_ = 0;   // and the client width

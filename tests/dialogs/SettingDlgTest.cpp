@@ -269,7 +269,7 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
         static_cast<QDialog*>(d)->accept();  // as the dialog's own Open button does
     });
     Access(Qt::Key_B);
-    QTest::qWaitFor([&] { return dialog.EditorName->text() != QStringLiteral("sh"); }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.EditorName->text() != QStringLiteral("sh"); }, 5000));
     EXPECT_EQ(dialog.EditorName->text(), QFileInfo(program).absoluteFilePath());
 }
 

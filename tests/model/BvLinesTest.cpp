@@ -254,3 +254,22 @@ TEST_F(BvLinesTest, PartialDerivationMatchesFull)
         }
     }
 }
+
+TEST_F(BvLinesTest, ALongDerivationThatGrowsItsRecordsKeepsEveryRecord)
+{
+    // Long enough for the records' pages to be faulted in ahead on another thread, and three
+    // pieces a line, so that the records move twice while that runs.
+    const int lines = 400000;
+    for (int a = 0; a < lines; ++a) store.Add(T(a % 7 ? "abcdefghi" : ""));
+    v.SetWrapByte(3);
+    v.CalcBvLines(0);
+    int i = 0, wrong = 0;
+    for (int a = 0; a < lines; ++a)
+        for (int k = 0; k < (a % 7 ? 3 : 1); ++k, ++i) {
+            const Piece want = a % 7 ? Piece{a, 1 + 3 * k, 3, k, k == 2} : Piece{a, 0, 0, 0, true};
+            const TBvInfo& r = v.Info(i);
+            wrong += Piece{r.OrgIndex, r.OrgPos, r.Len, int(r.SubLine), bool(r.Cr)} != want;
+        }
+    EXPECT_EQ(v.GetCount(), i);
+    EXPECT_EQ(wrong, 0);
+}
