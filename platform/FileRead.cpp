@@ -169,7 +169,8 @@ void TFileReader::ReadFixed()
         // the file goes into ordinary pages, whose cost the caller's thread shares (PopulateAhead).
         if (huge && r == kChunk && std::chrono::steady_clock::now() - start > kSlowChunk) {
             huge = false;
-            madvise(data_ + got, mapped_ - got, MADV_NOHUGEPAGE);
+            const size_t from = RoundUp(got, kHugePage);  // madvise wants whole pages
+            if (from < mapped_) madvise(data_ + from, mapped_ - from, MADV_NOHUGEPAGE);
         }
     }
     Publish(got, kFinished);
