@@ -1,9 +1,9 @@
 // The navigation history: Back, Forward and the Go menu's ten newest entries with the check
 // mark on the one shown.
 #include <QAction>
-#include <QFile>
 
 #include "app/MainForm.h"
+#include "platform/FileNames.h"
 
 QAction* TForm1::HistoryItem(int index) const
 {
@@ -25,7 +25,7 @@ void TForm1::AddToHistory(const std::string& name)
         }
         // An & of the name is doubled, so that the menu shows it rather than taking it for an
         // access key.
-        QString shown = QFile::decodeName(QByteArray::fromStdString(History.Entries()[size_t(n - 1)]));
+        QString shown = platform::DisplayFileName(History.Entries()[size_t(n - 1)]);
         shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
         item->setText(QStringLiteral("&%1 ").arg(n % 10) + shown);
         item->setVisible(true);
