@@ -84,17 +84,18 @@ void TForm1::RunKeyCommand(TKeyCommand command, int key)
     case C::PageDown: ScrollPageDown(); break;
     case C::ToTop: ScrollToTop(); break;
     case C::ToEnd: ScrollToEnd(); break;
+    // The Edit menu brought up to date first, as for its shortcuts; each acts only when enabled.
     case C::FindDialog:
         Edit1Click();
-        if (Find1->isEnabled()) Find1Click();
+        Find1Click();
         break;
     case C::FindNext:
         Edit1Click();
-        if (FindN1->isEnabled()) FindN1Click();
+        FindN1Click();
         break;
     case C::FindPrevious:
         Edit1Click();
-        if (FindP1->isEnabled()) FindP1Click();
+        FindP1Click();
         break;
     case C::MailPrevious: SendMailPrev(); break;
     case C::MailNext: SendMailNext(); break;

@@ -53,8 +53,9 @@ int64_t TBigView::CopyToSelBuf(char* buf) const
 
 void TBigView::CopyToClipboard()
 {
-    if (CopyToSelBuf(nullptr) < 1) return;
-    if (QMimeData* mime = SelectionMimeData()) QGuiApplication::clipboard()->setMimeData(mime);
+    QMimeData* mime = SelectionMimeData();
+    if (!mime) return;  // nothing selected
+    QGuiApplication::clipboard()->setMimeData(mime);
     SetSelStart({0, 0});
     SetSelEnd({0, 0});
 }

@@ -244,7 +244,6 @@ void TSettingDlg::ChooseColor(QFrame* swatch)
 // found on PATH by that name.
 void TSettingDlg::SelEditorBtn1Click()
 {
-    SelEditorDialog1->setWindowTitle(QStringLiteral("使用するエディタ"));
     const QString name = EditorName->text();
     const QString found = QFileInfo(name).isAbsolute() ? name : QStandardPaths::findExecutable(name);
     if (!found.isEmpty() && QFileInfo(found).dir().exists()) SelEditorDialog1->setDirectory(QFileInfo(found).dir());

@@ -8,9 +8,7 @@
 #include <cstring>
 #include <new>
 
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14
-#endif
+#include "platform/FileRead.h"
 
 namespace bvarray {
 
@@ -89,7 +87,7 @@ void TPrefaulter::Run(char* base, size_t bytes, size_t at)
             continue;
         }
         const size_t length = std::min(kPrefaultStep, limit - at);
-        if (madvise(base + at, length, MADV_POPULATE_WRITE) != 0) return;  // an older kernel, or no memory
+        if (!platform::PopulateMemory(base + at, length)) return;  // an older kernel, or no memory
         at += length;
     }
 }

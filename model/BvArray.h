@@ -21,8 +21,8 @@ T* Reallocate(T* p, size_t oldCount, size_t newCount, bool* big)
 
 // Faults in the pages of a mapped array on another thread, a little ahead of the thread writing
 // it, so that where fresh memory is costly to fault in (a virtual machine whose host took it
-// back) that cost runs beside the writing instead of inside it. It writes nothing: a page that
-// is there already stays as it is. Stop before the array moves or goes.
+// back) that cost runs beside the writing instead of inside it (platform::PopulateMemory). Stop
+// it before the array moves or goes.
 class TPrefaulter {
 public:
     TPrefaulter() = default;

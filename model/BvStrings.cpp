@@ -314,13 +314,11 @@ public:
                     add(lineStart_, q);
                     lineStart_ = pos_ = q + 1;
                 }
-                if (!cr) {
-                    pos_ = avail;
-                    break;
+                if (cr) {
+                    restart();
+                    lineStart_ = 0;
+                    crRule_ = true;
                 }
-                restart();
-                lineStart_ = 0;
-                crRule_ = true;
             }
             if (!cr) {
                 pos_ = avail;

@@ -20,19 +20,13 @@ bool Exists(const std::string& name)
     return lstat(name.c_str(), &st) == 0;
 }
 
-// The entry of directory dir whose name decodes to name; empty when none does.
+// The entry of directory dir that is no UTF-8 and decodes to name (with its replacement
+// characters); empty when none does.
 std::string EntryDecodedAs(const std::string& dir, const QString& name)
 {
-    std::string found;
-    if (DIR* d = opendir(dir.empty() ? "." : dir.c_str())) {
-        while (const dirent* e = readdir(d))
-            if (QFile::decodeName(e->d_name) == name) {
-                found = e->d_name;
-                break;
-            }
-        closedir(d);
-    }
-    return found;
+    for (const TByteNamedEntry& e : EntriesNotUtf8(dir.empty() ? "." : dir))
+        if (QFile::decodeName(QByteArray::fromStdString(e.name)) == name) return e.name;
+    return {};
 }
 
 }  // namespace

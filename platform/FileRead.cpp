@@ -103,6 +103,8 @@ void FileMemory::Release(char* data, size_t mapped)
     if (data) munmap(data, mapped);
 }
 
+bool PopulateMemory(void* begin, size_t bytes) { return madvise(begin, bytes, MADV_POPULATE_WRITE) == 0; }
+
 TFileReader::~TFileReader()
 {
     Stop();
@@ -223,14 +225,14 @@ size_t TFileReader::Wait(size_t have)
 }
 
 // While the caller waits for the reading thread: the next pages that thread will fill are
-// faulted in here, so that the two cores share the cost of fresh memory. Populating writes
-// nothing into a page already there, so it cannot disturb a read in progress.
+// faulted in here, so that the two cores share the cost of fresh memory (without disturbing a
+// read in progress).
 bool TFileReader::PopulateAhead(size_t got)
 {
     const size_t from = std::max(populated_, RoundUp(std::min(got + kChunk, mapped_), 4096));
     if (!canPopulate_ || from >= mapped_) return false;
     const size_t length = std::min(kPopulateStep, mapped_ - from);
-    if (madvise(data_ + from, length, MADV_POPULATE_WRITE) != 0) {
+    if (!PopulateMemory(data_ + from, length)) {
         canPopulate_ = false;  // an older kernel, or no memory: the reader faults them in itself
         return false;
     }

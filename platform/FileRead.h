@@ -27,6 +27,11 @@ struct FileMemory {
     static void Release(char* data, size_t mapped);
 };
 
+// Faults in the pages of [begin, begin + bytes) of anonymous memory (begin on a page) without
+// writing into them: a page already there keeps its bytes, so another thread may be filling the
+// same memory meanwhile. False when the kernel cannot (before Linux 5.14) or has no memory.
+bool PopulateMemory(void* begin, size_t bytes);
+
 // Reads one file into anonymous memory in large read() calls. A file that reports a size is
 // read up to that size, on a second thread when it is large, so that the caller can split the
 // bytes that have arrived while the rest is read; a file that reports size 0 (kernel files such

@@ -11,8 +11,9 @@
 //   "FontName"="ＭＳ ゴシック"
 //   "Path"=hex(2):25,00,48,00,...      (any other type: hex(N): with the value's bytes)
 //
-// Saving is atomic (QSaveFile) and serialised between processes (a kernel lock on user.reg.lock beside the file), and
-// a file that cannot be parsed is kept beside the new one as user.reg.bad before it is replaced.
+// Saving is atomic (QSaveFile) and serialised between processes (a kernel lock on user.reg.lock
+// beside the file), and a file that cannot be parsed is kept beside the new one as user.reg.bad
+// before it is replaced.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
