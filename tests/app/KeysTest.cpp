@@ -2,6 +2,9 @@
 // then the window's key map before the view.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -671,6 +674,12 @@ TEST_F(HistoryKeysTest, TheGoMenuShowsTenEntriesTheTenthAsZero)
     // A name with & shows it.
     Open(File("a&b.txt"));
     EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("a&&b.txt")));
+    // A Shift-JIS name shows as the title shows it.
+    const std::string sjis = QFile::encodeName(dir.path()).toStdString() + "/\x83\x65\x83\x58\x83\x67.txt";  // テスト.txt
+    { std::ofstream(sjis) << "x\r\n"; }
+    Open(sjis);
+    EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("テスト.txt")));
+    unlink(sjis.c_str());  // QTemporaryDir cannot remove what Qt cannot list
 }
 
 TEST_F(HistoryKeysTest, ThirtyFilesAndBackTwentyNineTimesReachTheFirst)
