@@ -2,30 +2,11 @@
 // Needs an X server; without DISPLAY the program reports itself skipped (exit status 77).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QProcess>
-#include <QTimer>
-#include <cstdio>
 
 #include "bigview/Bigview.h"
+#include "support/Xclip.h"
 
 namespace {
-
-// Runs xclip with args, serving the clipboard from this event loop until it is done.
-QByteArray Xclip(const QStringList& args)
-{
-    QProcess p;
-    QEventLoop loop;
-    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    p.start("xclip", args);
-    loop.exec();
-    EXPECT_EQ(p.state(), QProcess::NotRunning) << "xclip did not finish";
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    return p.readAllStandardOutput();
-}
 
 TEST(ClipboardDesktop, AnotherProgramReadsTheCopiedText)
 {
@@ -47,14 +28,4 @@ TEST(ClipboardDesktop, AnotherProgramReadsTheCopiedText)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunXclipTests(argc, argv); }

@@ -3,29 +3,12 @@
 // reports itself skipped (exit status 77).
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QEventLoop>
-#include <QProcess>
 #include <QTest>
-#include <QTimer>
-#include <cstdio>
 
 #include "bigview/Bigview.h"
+#include "support/Xclip.h"
 
 namespace {
-
-QByteArray XclipPrimary()
-{
-    QProcess p;
-    QEventLoop loop;
-    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&p, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    p.start("xclip", {"-o", "-selection", "primary", "-t", "UTF8_STRING"});
-    loop.exec();
-    EXPECT_EQ(p.state(), QProcess::NotRunning) << "xclip did not finish";
-    return p.readAllStandardOutput();
-}
 
 TEST(PrimaryDesktop, ADragSelectionIsOfferedAsPrimaryAndStaysSelected)
 {
@@ -45,21 +28,11 @@ TEST(PrimaryDesktop, ADragSelectionIsOfferedAsPrimaryAndStaysSelected)
     QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(x1, y));
     ASSERT_NE(view.SelStart(), view.SelEnd());
     const TPoint from = view.SelStart(), to = view.SelEnd();
-    EXPECT_EQ(QString::fromUtf8(XclipPrimary()), QString::fromUtf8("あい "));  // the five bytes dragged over
+    EXPECT_EQ(QString::fromUtf8(Xclip({"-o", "-selection", "primary", "-t", "UTF8_STRING"})), QString::fromUtf8("あい "));  // the five bytes dragged over
     EXPECT_EQ(view.SelStart(), from);
     EXPECT_EQ(view.SelEnd(), to);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::puts("no X display: skipped");
-        return 77;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunXclipTests(argc, argv); }
