@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "bigview/Bigview.h"
+#include "model/BvLoad.h"
 
 // A wider map holds columns that rows with tabs may reach into: callers redraw when it widened.
 bool TBigView::Widen(int start, int count)
@@ -177,12 +178,29 @@ void TBigView::ShowLoaded()
 
 void TBigView::LoadFromFile(const std::string& name)
 {
+    struct Progress : TBvLineSink {
+        TBigView& view;
+        TBvLoadProgress counts;
+        std::atomic<bool> stop{false};
+        explicit Progress(TBigView& v) : view(v) {}
+        void Published(int) override
+        {
+            if (view.OnLoadProgress && !view.OnLoadProgress(counts.read, counts.total)) stop = true;
+        }
+        void Restart() override {}
+        bool Help() override { return false; }
+    } progress(*this);
+    TBvStrings loaded;
+    TBvLoadFailure failure;
     {
         // While the store fills, the display lines still describe the old text: a paint in
         // between copies the map as it is and draws nothing from the model.
         TMapLock lock(*this);
-        store_.LoadFromFile(name, OnLoadProgress);
+        failure = TBvLoadFile(name, loaded, &progress.stop, &progress.counts, &progress);
     }
+    if (failure == TBvLoadFailure::OutOfMemory) throw std::bad_alloc();
+    if (failure == TBvLoadFailure::TooManyLines || failure == TBvLoadFailure::LineTooLong) loaded.Error();
+    store_.Swap(loaded);
     ShowLoaded();
 }
 

@@ -89,7 +89,7 @@ public:
 
     // --- document model (display lines) ---
     virtual TBvText Get(int index) const { return lines_.Get(index); }
-    const TBvText& GetOrg(int index) const { return lines_.GetOrg(index); }
+    TBvText GetOrg(int index) const { return lines_.GetOrg(index); }
     int GetCount() const { return lines_.GetCount(); }
     int GetCountOrg() const { return lines_.GetCountOrg(); }
     bool CrCheck(int index) const { return lines_.CrCheck(index); }
@@ -105,7 +105,6 @@ public:
     TPoint ConvertLocateToOrg(TPoint p) const { return lines_.ConvertLocateToOrg(p); }
     int GetCapacity() const { return lines_.GetCapacity(); }
     void SetCapacity(int n) { lines_.SetCapacity(n); }
-    TBvStrings& Lines() { return store_; }
 
     // --- content operations ---
     virtual void Put(int index, const TBvText& s);
@@ -176,9 +175,9 @@ public:
     std::function<void(TBigView*)> OnBvStyleChanged;
     std::function<void(TBigView*, int&)> OnViewLineChanging;
     std::function<void(TBigView*)> OnViewLineChanged;
-    // Called while LoadFromFile reads the file (see TBvLoadProgress): it may let the window
-    // paint, which then copies the map as it was; returning false abandons the load.
-    TBvLoadProgress OnLoadProgress;
+    // Called while LoadFromFile reads the file with the bytes read and the size: it may let the
+    // window paint, which then copies the map as it was; returning false abandons the load.
+    std::function<bool(uint64_t done, uint64_t total)> OnLoadProgress;
 
     // --- public state ---
     int ViewLineStart() const { return viewLineStart_; }

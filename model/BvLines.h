@@ -35,7 +35,7 @@ public:
     int GetCount() const { return count_; }
     int GetCountOrg() const { return store_.Count(); }
     TBvText Get(int index) const;
-    const TBvText& GetOrg(int index) const { return store_.Get(index); }
+    TBvText GetOrg(int index) const { return store_.Get(index); }
     bool CrCheck(int index) const { return Info(index).Cr; }
     // The record of display line index; the index error when there is none.
     const TBvInfo& Info(int index) const

@@ -10,7 +10,7 @@
 
 #include "model/BvArray.h"
 #include "platform/Exception.h"
-#include "platform/FileRead.h"
+#include "model/BvLoad.h"
 
 namespace {
 
@@ -23,11 +23,43 @@ TBvStrings::~TBvStrings() { Clear(); }
 
 void TBvStrings::Error() const { throw Exception(RangeErrorText); }
 
+void TBvStrings::FreeText()
+{
+    starts_ = bvarray::Reallocate(starts_, startsReserved_, 0, &startsBig_);
+    startsReserved_ = 0;
+    text_ = TBvText();
+}
+
+void TBvStrings::Materialise()
+{
+    if (!starts_) return;
+    const int n = count_;
+    TBvText* items = bvarray::Reallocate<TBvText>(nullptr, 0, size_t(n), &bigArray_);
+    for (int i = 0; i < n; ++i) new (&items[i]) TBvText(Get(i));
+    FreeText();
+    items_ = items;
+    capacity_ = n;
+}
+
+void TBvStrings::Swap(TBvStrings& o) noexcept
+{
+    std::swap(items_, o.items_);
+    std::swap(count_, o.count_);
+    std::swap(capacity_, o.capacity_);
+    std::swap(bigArray_, o.bigArray_);
+    text_.swap(o.text_);
+    std::swap(starts_, o.starts_);
+    std::swap(startsReserved_, o.startsReserved_);
+    std::swap(startsBig_, o.startsBig_);
+    std::swap(lfEnds_, o.lfEnds_);
+}
+
 void TBvStrings::SetCapacity(int n)
 {
     if (n > MaxListSize) Error();
-    if (n == capacity_) return;
+    if (n == Capacity()) return;
     if (n < count_) Error();
+    Materialise();
     // TBvText is two pointers and a size with no self-reference: moving it is a byte copy.
     items_ = bvarray::Reallocate(items_, size_t(capacity_), size_t(n), &bigArray_);
     capacity_ = n;
@@ -36,6 +68,7 @@ void TBvStrings::SetCapacity(int n)
 void TBvStrings::SetCount(int n)
 {
     if (n < 0 || n > MaxListSize) Error();
+    Materialise();
     if (n > capacity_) SetCapacity(n);
     for (int i = n; i < count_; ++i) items_[i] = TBvText();
     count_ = n;
@@ -44,6 +77,7 @@ void TBvStrings::SetCount(int n)
 int TBvStrings::Add(const TBvText& s)
 {
     TBvText copy(s);  // s may be one of this store's lines, which growth moves
+    Materialise();
     if (count_ == capacity_) SetCapacity(capacity_ + 32);
     new (&items_[count_]) TBvText(std::move(copy));
     return count_++;
@@ -53,6 +87,7 @@ void TBvStrings::Insert(int index, const TBvText& s)
 {
     if (index < 0 || index > count_) Error();
     TBvText copy(s);  // before growth: s may be one of this store's lines
+    Materialise();
     if (count_ == capacity_) SetCapacity(capacity_ + 32);
     std::memmove(static_cast<void*>(&items_[index + 1]), static_cast<void*>(&items_[index]),
                  size_t(count_ - index) * sizeof(TBvText));
@@ -63,6 +98,7 @@ void TBvStrings::Insert(int index, const TBvText& s)
 void TBvStrings::Delete(int index)
 {
     if (index < 0 || index >= count_) Error();
+    Materialise();
     items_[index].~TBvText();
     std::memmove(static_cast<void*>(&items_[index]), static_cast<void*>(&items_[index + 1]),
                  size_t(count_ - index - 1) * sizeof(TBvText));
@@ -73,17 +109,26 @@ void TBvStrings::Delete(int index)
 void TBvStrings::Exchange(int index1, int index2)
 {
     if (index1 < 0 || index1 >= count_ || index2 < 0 || index2 >= count_) Error();
-    if (index1 != index2) items_[index1].swap(items_[index2]);
+    if (index1 == index2) return;
+    Materialise();
+    items_[index1].swap(items_[index2]);
 }
 
 void TBvStrings::Put(int index, const TBvText& s)
 {
     if (index < 0 || index >= count_) Error();
-    items_[index] = s;
+    TBvText copy(s);
+    Materialise();
+    items_[index] = std::move(copy);
 }
 
 void TBvStrings::Clear()
 {
+    if (starts_) {
+        count_ = 0;
+        FreeText();
+        return;
+    }
     if (capacity_ == 0) return;
     SetCount(0);  // releases every line
     SetCapacity(0);
@@ -121,18 +166,20 @@ void TBvStrings::CopyTo(TBvStrings& dest) const
 {
     if (&dest == this) return;
     dest.Clear();
-    for (int i = 0; i < count_; ++i) dest.Add(items_[i]);
+    for (int i = 0; i < count_; ++i) dest.Add(Get(i));
 }
 
 void TBvStrings::CopyTo(std::vector<TBvText>& dest) const
 {
-    dest.assign(items_, items_ + count_);
+    dest.clear();
+    dest.reserve(size_t(count_));
+    for (int i = 0; i < count_; ++i) dest.push_back(Get(i));
 }
 
 int TBvStrings::IndexOf(const TBvText& s) const
 {
     for (int i = 0; i < count_; ++i)
-        if (items_[i] == s) return i;
+        if (View(i) == s.view()) return i;
     return -1;
 }
 
@@ -143,11 +190,11 @@ bool TBvStrings::Find(const TBvText& s, int& index, int& pos) const
     const size_t n = s.size();
     if (index < 0) index = 0;
     while (index < count_) {
-        const TBvText& line = items_[index];
+        const std::string_view line = View(index);
         const long long last = (long long)line.size() - (long long)n + 1;
         if (pos <= 0) pos = 1;
         while (pos <= last) {
-            const uint8_t* p = line.bytes() + (pos - 1);
+            const auto* p = reinterpret_cast<const uint8_t*>(line.data()) + (pos - 1);
             if (p[0] == lo || p[0] == up) {
                 size_t k = 1;
                 while (k < n && LowerAscii(p[k]) == LowerAscii(s[k])) ++k;
@@ -166,6 +213,7 @@ bool TBvStrings::Find(const TBvText& s, int& index, int& pos) const
 void TBvStrings::Sort(const std::function<int(const TBvText&, const TBvText&)>& compare)
 {
     if (count_ <= 1) return;
+    Materialise();
     QuickSort(0, count_ - 1, compare);
 }
 
@@ -198,59 +246,72 @@ void TBvStrings::QuickSort(int l, int r, const std::function<int(const TBvText&,
 TBvText TBvStrings::GetTextStr() const
 {
     size_t total = 0;
-    for (int i = 0; i < count_; ++i) total += items_[i].size() + 2;
+    for (int i = 0; i < count_; ++i) total += View(i).size() + 2;
     if (total == 0) return TBvText();
     char* w;
     TBvText out = TBvText::Allocate(total, &w);
     for (int i = 0; i < count_; ++i) {
-        std::memcpy(w, items_[i].data(), items_[i].size());
-        w += items_[i].size();
+        const std::string_view line = View(i);
+        std::memcpy(w, line.data(), line.size());
+        w += line.size();
         *w++ = '\r';
         *w++ = '\n';
     }
     return out;
 }
 
+TBvStrings::TBuilder::TBuilder(TBvStrings& store, TBvText text, size_t maxLines, bool lfEnds)
+    : store_(store), maxLines_(std::min(maxLines, size_t(MaxListSize)))
+{
+    store_.Clear();
+    store_.starts_ = bvarray::Reallocate<uint64_t>(nullptr, 0, maxLines_ + 1, &store_.startsBig_);
+    store_.startsReserved_ = maxLines_ + 1;
+    store_.text_ = std::move(text);
+    store_.lfEnds_ = lfEnds;
+}
+
+void TBvStrings::TBuilder::Finish(size_t textBytes)
+{
+    TBvStrings& s = store_;
+    s.text_ = s.text_.Mid(0, textBytes);
+    if (s.count_ == 0) {
+        s.Clear();
+        return;
+    }
+    const size_t keep = size_t(s.count_) + 1;
+    s.starts_ = bvarray::Reallocate(s.starts_, s.startsReserved_, keep, &s.startsBig_);
+    s.startsReserved_ = keep;
+}
+
 void TBvStrings::SetTextStr(const TBvText& text)
 {
     Clear();
     if (text.empty()) return;
-    SetCapacity(int(std::min<size_t>(text.size() / 28, size_t(MaxListSize))));
     const uint8_t* b = text.bytes();
     const size_t end = text.size();
+    // The text ends at its end or at its first NUL, whichever comes first; every byte but the
+    // last may end a line.
+    const size_t stop = std::min(end, size_t(std::find(b, b + end, 0) - b));
+    TBuilder lines(*this, text, stop + 1, true);
+    auto at = [&](size_t i) -> uint8_t { return i < stop ? b[i] : 0; };
     size_t p = 0;
-    // The text ends at its end or at its first NUL, whichever comes first.
-    auto at = [&](size_t i) -> uint8_t { return i < end ? b[i] : 0; };
     do {
         size_t q = p;
-        while (q < end && b[q] != 0 && b[q] != '\n' && b[q] != '\r') ++q;
-        AppendForLoad(text.Mid(p, q - p));
+        while (q < stop && b[q] != '\n' && b[q] != '\r') ++q;
+        const size_t from = p;
         p = q;
         if (at(p) == '\r') ++p;
         if (at(p) == '\n') ++p;
+        lines.Add(from, p);
     } while (at(p) != 0);
-    SetCapacity(count_);
-}
-
-// Add for the bulk loaders. They size the array from an estimate and trim it afterwards; when
-// the estimate falls short, growing by 32 slots at a time would re-map the array every 32
-// lines, so here it grows by half instead. The trim makes the end state the same.
-void TBvStrings::AppendForLoad(TBvText&& s)
-{
-    if (count_ == capacity_) {
-        if (capacity_ >= MaxListSize) Error();
-        const long long grown = std::max<long long>(capacity_ + 32LL, capacity_ + capacity_ / 2LL);
-        SetCapacity(int(std::min<long long>(grown, MaxListSize)));
-    }
-    new (&items_[count_]) TBvText(std::move(s));
-    ++count_;
+    lines.Finish(end);
 }
 
 TBvText TBvStrings::GetCommaText() const
 {
     std::string out;
     for (int i = 0; i < count_; ++i) {
-        const std::string_view line = items_[i].view();
+        const std::string_view line = View(i);
         const bool quote = line.find_first_of(" ,") != std::string_view::npos;
         if (quote) out += '"';
         out += line;
@@ -277,126 +338,15 @@ void TBvStrings::SetCommaText(const TBvText& text)
     }
 }
 
-void TBvStrings::LoadFromFile(const std::string& name) { LoadFromFile(name, TBvLoadProgress()); }
-
-namespace {
-
-// Splits a file's bytes into lines as they arrive, in one pass. The first 0x1A ends the text.
-// A text without any CR is a Unix text: LF ends a line. From the first CR on, the line store's
-// own rule holds (CR and CR LF end a line, a lone LF stays in it); under that rule every byte
-// before the first CR belongs to the first line, so the lines split at LF so far are dropped and
-// the split goes on from that CR.
-class TLineSplitter {
-public:
-    // add(start, end) appends the line of bytes [start, end); restart() drops every line added.
-    template <class Add, class Restart>
-    void Split(const char* data, size_t avail, Add add, Restart restart)
-    {
-        if (ended_) return;
-        if (const void* sub = std::memchr(data + pos_, 0x1A, avail - pos_)) {
-            avail = size_t(static_cast<const char*>(sub) - data);
-            ended_ = true;
-        }
-        end_ = avail;
-        while (pos_ < avail) {
-            if (skipLf_) {
-                skipLf_ = false;
-                if (data[pos_] == '\n') {
-                    lineStart_ = ++pos_;
-                    continue;
-                }
-            }
-            const void* cr = std::memchr(data + pos_, '\r', avail - pos_);
-            const size_t crAt = cr ? size_t(static_cast<const char*>(cr) - data) : avail;
-            if (!crRule_) {
-                while (const void* lf = std::memchr(data + pos_, '\n', crAt - pos_)) {
-                    const size_t q = size_t(static_cast<const char*>(lf) - data);
-                    add(lineStart_, q);
-                    lineStart_ = pos_ = q + 1;
-                }
-                if (cr) {
-                    restart();
-                    lineStart_ = 0;
-                    crRule_ = true;
-                }
-            }
-            if (!cr) {
-                pos_ = avail;
-                break;
-            }
-            add(lineStart_, crAt);
-            lineStart_ = pos_ = crAt + 1;
-            skipLf_ = true;
-        }
-    }
-    // Whether the text has ended before the end of the bytes (at a 0x1A).
-    bool Ended() const { return ended_; }
-    // The bytes of the line not yet ended.
-    size_t Pending() const { return end_ - lineStart_; }
-    // At the end of the bytes: a last line without a line end is a line too.
-    template <class Add>
-    void Finish(Add add)
-    {
-        if (lineStart_ < end_) add(lineStart_, end_);
-    }
-
-private:
-    bool crRule_ = false;  // a CR has been seen
-    bool skipLf_ = false;  // the last line ended at a CR, so a LF right after it is part of that end
-    bool ended_ = false;
-    size_t lineStart_ = 0, pos_ = 0, end_ = 0;
-};
-
-void ReleaseFileBlock(TBvText::Block* b)
+void TBvStrings::LoadFromFile(const std::string& name)
 {
-    platform::FileMemory::Release(b->data, b->size);
-    delete b;
-}
-
-}  // namespace
-
-void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& progress)
-{
-    Clear();
-    TBvText whole;  // holds the file's memory; declared first, so that the reader stops before it goes
-    platform::TFileReader file;
-    if (!file.Open(name)) return;  // cannot be read: the store stays empty
-    try {
-        // The size is taken in 64 bits; the estimate is capped at what the store can hold.
-        SetCapacity(int(std::min<uint64_t>(file.Size() / 28, uint64_t(MaxListSize))));
-        file.Start();
-        auto* block = new TBvText::Block{0, ReleaseFileBlock, const_cast<char*>(file.Data()), file.Mapped()};
-        file.Adopt();
-        whole = TBvText(block, block->data, 0);
-        const char* data = block->data;
-        auto add = [&](size_t from, size_t to) {
-            if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
-            AppendForLoad(TBvText(block, data + from, to - from));
-        };
-        TLineSplitter split;
-        size_t have = 0;
-        for (;;) {
-            const size_t got = file.Wait(have);
-            if (got == have) break;  // the reading has ended
-            split.Split(data, got, add, [this] { SetCount(0); });
-            // A line past the position limit is refused as soon as it gets there.
-            if (split.Pending() > size_t(INT32_MAX)) Error();
-            have = got;
-            if (split.Ended()) break;
-            if (progress && !progress(have, file.Size())) {
-                file.Stop();
-                Clear();
-                return;
-            }
-        }
-        file.Stop();
-        split.Finish(add);
-        SetCapacity(count_);
-    } catch (...) {
-        // Too many lines, a line too long, or no memory: report it to the caller and hold nothing.
-        file.Stop();
-        Clear();
-        throw;
+    // Cannot be read: the store stays empty. Too many lines, a line past the position limit, or
+    // no memory: the caller hears of it, and the store holds nothing.
+    switch (TBvLoadFile(name, *this)) {
+    case TBvLoadFailure::OutOfMemory: throw std::bad_alloc();
+    case TBvLoadFailure::TooManyLines:
+    case TBvLoadFailure::LineTooLong: Error();
+    default: return;
     }
 }
 

@@ -6,7 +6,11 @@
 namespace {
 
 // Block and bytes in one allocation.
-void ReleaseHeapBlock(TBvText::Block* b) { std::free(b); }
+void ReleaseHeapBlock(TBvText::Block* b)
+{
+    b->~Block();
+    std::free(b);
+}
 
 }  // namespace
 
@@ -14,11 +18,8 @@ TBvText TBvText::Allocate(size_t size, char** writable)
 {
     void* mem = std::malloc(sizeof(Block) + (size ? size : 1));
     if (!mem) throw std::bad_alloc();
-    auto* b = static_cast<Block*>(mem);
-    b->refs = 0;
-    b->release = ReleaseHeapBlock;
+    auto* b = new (mem) Block(ReleaseHeapBlock, nullptr, size);
     b->data = reinterpret_cast<char*>(b + 1);
-    b->size = size;
     *writable = b->data;
     return TBvText(b, b->data, size);
 }

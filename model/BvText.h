@@ -3,7 +3,9 @@
 // A text is a slice of a block; lines read from a file are slices of the one block that holds
 // the whole file, so copying a line copies a reference. Any byte value may occur, NUL included.
 //
-// The count is not atomic: texts live on the user-interface thread only.
+// The count is atomic: a text may be released on another thread than the one that made it (a
+// replaced text is freed off the user-interface thread, and loads build texts on workers).
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -14,7 +16,8 @@ class TBvText {
 public:
     // A shared block of bytes; freed by its own release function when the last slice goes.
     struct Block {
-        size_t refs;
+        Block(void (*release)(Block*), char* data, size_t size) noexcept : release(release), data(data), size(size) {}
+        std::atomic<size_t> refs{0};
         void (*release)(Block*);
         char* data;
         size_t size;
@@ -27,12 +30,12 @@ public:
     // A slice of a block, taking a reference to it.
     TBvText(Block* block, const char* data, size_t size) noexcept : block_(block), data_(data), size_(size)
     {
-        if (block_) ++block_->refs;
+        if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
     }
 
     TBvText(const TBvText& o) noexcept : block_(o.block_), data_(o.data_), size_(o.size_)
     {
-        if (block_) ++block_->refs;
+        if (block_) block_->refs.fetch_add(1, std::memory_order_relaxed);
     }
     TBvText(TBvText&& o) noexcept : block_(o.block_), data_(o.data_), size_(o.size_)
     {
@@ -80,7 +83,7 @@ public:
     // A new block of the given size (bytes uninitialised), for building texts.
     static TBvText Allocate(size_t size, char** writable);
 
-    size_t RefCount() const noexcept { return block_ ? block_->refs : 0; }
+    size_t RefCount() const noexcept { return block_ ? block_->refs.load(std::memory_order_relaxed) : 0; }
     // The block the bytes lie in (none for an empty text): slices of one block may be read
     // together, with the bytes between them.
     const Block* block() const noexcept { return block_; }
@@ -92,7 +95,7 @@ public:
 private:
     void Unref() noexcept
     {
-        if (block_ && --block_->refs == 0) block_->release(block_);
+        if (block_ && block_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) block_->release(block_);
     }
 
     Block* block_ = nullptr;

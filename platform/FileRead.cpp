@@ -47,14 +47,14 @@ uint64_t ReadNumber(const char* path)
     return UINT64_MAX;  // missing, or "max"
 }
 
-// One read() call, retried when a signal interrupts it. 0 at the end, and for an error (which
-// ends the bytes there, as the end of the file would).
-size_t ReadSome(int fd, char* to, size_t n)
+// One read() call, retried when a signal interrupts it: the count read, 0 at the end, -1 for an
+// error (which ends the bytes there).
+ssize_t ReadSome(int fd, char* to, size_t n)
 {
     for (;;) {
         const ssize_t r = FileReadCall(fd, to, n);
         if (r < 0 && errno == EINTR) continue;
-        return r > 0 ? size_t(r) : 0;
+        return r < 0 ? -1 : r;
     }
 }
 
@@ -116,9 +116,18 @@ bool TFileReader::Open(const std::string& name)
 {
     // O_NONBLOCK so that opening a FIFO without a writer returns at once.
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        openError_ = errno;
+        return false;
+    }
+    return Open(fd);
+}
+
+bool TFileReader::Open(int fd)
+{
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        openError_ = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         close(fd);
         return false;
     }
@@ -156,20 +165,21 @@ void TFileReader::ReadFixed()
 {
     size_t got = 0, checked = 0;
     bool huge = size_ >= kHugePage;
-    while (got < size_ && !stop_.load(std::memory_order_relaxed)) {
+    while (got < size_ && !Stopped()) {
         if (got - checked >= kMemoryCheckEvery) {
             checked = got;
             if (!Fits(size_ - got + kReserve)) return Publish(got, kFinished | kNoMemory);
         }
         const auto start = std::chrono::steady_clock::now();
-        const size_t r = ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got));
+        const ssize_t r = ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got));
+        if (r < 0) return Publish(got, kFinished | kReadError);
         if (r == 0) break;
-        got += r;
+        got += size_t(r);
         Publish(got, 0);
         // Fresh huge pages can cost ten times more than ordinary ones, as on virtual machines
         // whose host took the memory back (1-2 s a gigabyte, against 0.45 s): then the rest of
         // the file goes into ordinary pages, whose cost the caller's thread shares (PopulateAhead).
-        if (huge && r == kChunk && std::chrono::steady_clock::now() - start > kSlowChunk) {
+        if (huge && size_t(r) == kChunk && std::chrono::steady_clock::now() - start > kSlowChunk) {
             huge = false;
             const size_t from = RoundUp(got, kHugePage);  // madvise wants whole pages
             if (from < mapped_) madvise(data_ + from, mapped_ - from, MADV_NOHUGEPAGE);
@@ -193,12 +203,13 @@ void TFileReader::ReadToEnd()
             data_ = static_cast<char*>(p);
             mapped_ = grown;
         }
-        const size_t r = ReadSome(fd_, data_ + got, mapped_ - got);
-        if (r == 0) break;
-        got += r;
+        const ssize_t r = Stopped() ? 0 : ReadSome(fd_, data_ + got, mapped_ - got);
+        if (r <= 0) {
+            size_ = got;
+            return Publish(got, kFinished | (r < 0 ? kReadError : 0));
+        }
+        got += size_t(r);
     }
-    size_ = got;
-    Publish(got, kFinished);
 }
 
 size_t TFileReader::Wait(size_t have)
@@ -207,9 +218,9 @@ size_t TFileReader::Wait(size_t have)
     if (!(s & kFinished) && !thread_.joinable() && data_) {
         // Read on this thread, one call at a time, so that the caller sees each part arrive.
         size_t got = size_t(s & kCount);
-        const size_t r = got < size_ ? ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got)) : 0;
-        got += r;
-        Publish(got, r == 0 || got == size_ ? kFinished : 0);
+        const ssize_t r = got < size_ ? ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got)) : 0;
+        if (r > 0) got += size_t(r);
+        Publish(got, r < 0 ? kFinished | kReadError : r == 0 || got == size_ ? kFinished : 0);
         s = state_.load(std::memory_order_acquire);
     }
     while ((s & kCount) <= have && !(s & kFinished)) {
@@ -245,7 +256,7 @@ void TFileReader::Stop()
     stop_.store(true, std::memory_order_relaxed);
     if (thread_.joinable()) thread_.join();
     const uint64_t s = state_.load(std::memory_order_acquire);
-    if (!(s & kFinished)) Publish(size_t(s & kCount), kFinished);
+    if (!(s & kFinished)) Publish(size_t(s & kCount), kFinished | (s & kReadError));
 }
 
 bool IsReadableRegularFile(const std::string& name)

@@ -44,8 +44,14 @@ public:
     ~TFileReader();  // stops the reading; frees the memory unless it was adopted
 
     // Opens name: false for a missing file, a directory, a FIFO, a device or any other
-    // non-regular file, at once and without blocking.
+    // non-regular file, at once and without blocking; OpenError then says why.
     bool Open(const std::string& name);
+    // Reads from an open descriptor, which the reader then owns (closes); a regular file only, so
+    // far.
+    bool Open(int fd);
+    // Why Open failed: the errno of opening, EISDIR for a folder, ENODEV for anything else that is
+    // no regular file.
+    int OpenError() const { return openError_; }
     // The size the file reported when opened.
     uint64_t Size() const { return size_; }
     // Takes the memory and starts reading. Throws std::bad_alloc when the file does not fit in
@@ -57,23 +63,37 @@ public:
     // Waits until more than `have` bytes have been read or the reading has ended, and returns
     // the count read. Throws std::bad_alloc when the memory left ran out while reading.
     size_t Wait(size_t have);
+    // The count read so far, without waiting (when a second thread reads).
+    size_t Available() const { return size_t(state_.load(std::memory_order_acquire) & kCount); }
+    // Whether a second thread reads, so that the caller may do other work while it waits.
+    bool ReadsAside() const { return thread_.joinable(); }
     // Whether the reading has ended: end of file, a read error, Stop, or no memory.
     bool Finished() const { return (state_.load(std::memory_order_acquire) & kFinished) != 0; }
+    // Whether it ended at a read error (the bytes before it were read).
+    bool ReadFailed() const { return (state_.load(std::memory_order_acquire) & kReadError) != 0; }
     // Ends the reading early; what was read stays.
     void Stop();
+    // A flag of the caller's that stops the reading too, at the next part, when it is set.
+    void StopWhen(const std::atomic<bool>* flag) { cancel_ = flag; }
     // The caller now owns the memory (FileMemory::Release with Mapped()).
     void Adopt() { adopted_ = true; }
 
 private:
     static constexpr uint64_t kFinished = uint64_t(1) << 63;
     static constexpr uint64_t kNoMemory = uint64_t(1) << 62;
-    static constexpr uint64_t kCount = kNoMemory - 1;
+    static constexpr uint64_t kReadError = uint64_t(1) << 61;
+    static constexpr uint64_t kCount = kReadError - 1;
     void ReadFixed();
     void ReadToEnd();
     void Publish(size_t got, uint64_t flags);
     bool PopulateAhead(size_t got);
+    bool Stopped() const
+    {
+        return stop_.load(std::memory_order_relaxed) || (cancel_ && cancel_->load(std::memory_order_relaxed));
+    }
 
     int fd_ = -1;
+    int openError_ = 0;
     uint64_t size_ = 0;
     char* data_ = nullptr;
     size_t mapped_ = 0;
@@ -81,6 +101,7 @@ private:
     // Bytes read, with the finished and out-of-memory flags in the top bits.
     std::atomic<uint64_t> state_{0};
     std::atomic<bool> stop_{false};
+    const std::atomic<bool>* cancel_ = nullptr;
     std::thread thread_;
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
     bool canPopulate_ = true;

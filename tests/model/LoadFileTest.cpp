@@ -14,6 +14,7 @@
 #include <sstream>
 
 #include "model/BvLines.h"
+#include "model/BvLoad.h"
 #include "model/BvStrings.h"
 #include "platform/Exception.h"
 #include "support/CellMeasure.h"
@@ -239,25 +240,38 @@ TEST_F(LoadTest, AFileLargerThanTheMemoryLeftGivesTheOutOfMemoryPath)
     EXPECT_EQ(std::pair(s.Count(), s.Capacity()), std::pair(0, 0));
 }
 
-TEST_F(LoadTest, ProgressSeesThePartsArriveAndCanAbandonTheLoad)
+TEST_F(LoadTest, ProgressSeesThePartsArriveAndTheStopFlagCancelsTheLoad)
 {
     const std::string bytes = std::string(5000, 'a') + "\n" + std::string(5000, 'b');
     const std::string name = Write(bytes);
     gPerCall = 1000;
     ReadSeam seam(CountingRead);
-    std::vector<uint64_t> seen;
-    s.LoadFromFile(name, [&](uint64_t done, uint64_t total) {
-        EXPECT_EQ(total, bytes.size());
-        seen.push_back(done);
-        return true;
-    });
+    // Told after every part, on the loading thread.
+    struct Parts : TBvLineSink {
+        TBvLoadProgress counts;
+        std::atomic<bool> stop{false};
+        std::vector<uint64_t> read;
+        uint64_t stopAt = UINT64_MAX;
+        void Published(int) override
+        {
+            EXPECT_EQ(counts.split.load(), counts.read.load());
+            read.push_back(counts.read);
+            if (counts.read >= stopAt) stop = true;
+        }
+        void Restart() override {}
+        bool Help() override { return false; }
+    } parts;
+    EXPECT_EQ(TBvLoadFile(name, s, &parts.stop, &parts.counts, &parts), TBvLoadFailure::None);
     EXPECT_EQ(Of(s), FileLines(bytes));
-    EXPECT_EQ(seen.front(), 1000u);
-    EXPECT_GE(seen.size(), 9u);
-    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(parts.counts.total, bytes.size());
+    EXPECT_EQ(parts.read.back(), bytes.size());
+    EXPECT_GE(parts.read.size(), 11u);
+    EXPECT_TRUE(std::is_sorted(parts.read.begin(), parts.read.end()));
 
-    // Abandoned halfway: empty, as for a file that cannot be read, and nothing raised.
-    s.LoadFromFile(name, [](uint64_t done, uint64_t) { return done < 5000; });
+    // Stopped halfway: cancelled, and the store holds nothing.
+    parts.stopAt = 7000;
+    EXPECT_EQ(TBvLoadFile(name, s, &parts.stop, &parts.counts, &parts), TBvLoadFailure::Cancelled);
     EXPECT_EQ(std::pair(s.Count(), s.Capacity()), std::pair(0, 0));
+    EXPECT_LT(parts.counts.read, bytes.size());
     gPerCall = 0;
 }
