@@ -272,12 +272,9 @@ bool TBigView::CalcMapWidth(int start, int count)
     int widest = MaxChar();
     const int end = int(std::min<int64_t>(int64_t(start) + count, GetCount()));
     for (int i = start; i < end; ++i) {
-        const TBvInfo& r = lines_.Info(i);
-        if (r.Len <= widest) continue;  // the text is never longer than Len
+        if (lines_.Piece(i).Len <= widest) continue;  // the text is never longer than Len
         // The byte length of the display line's text: its Len clipped at the line's end.
-        const int64_t rest = r.OrgPos > 0 ? int64_t(GetOrg(r.OrgIndex).size()) - (r.OrgPos - 1) : 0;
-        const int len = int(std::max<int64_t>(0, std::min<int64_t>(r.Len, rest)));
-        if (len > widest) widest = len;
+        widest = std::max(widest, int(lines_.Bytes(i).size()));
     }
     if (widest <= MaxChar()) return false;
     SetMaxChar(widest);

@@ -94,7 +94,7 @@ void TBigView::CopyTo(std::vector<TBvText>& dest) const { store_.CopyTo(dest); }
 // show (a file line above the view may now have more or fewer pieces): the map is redrawn.
 void TBigView::Delete(int index)
 {
-    const int a = Info(index).OrgIndex;
+    const int a = lines_.Piece(index).OrgIndex;
     // Dropping a selection the map shows changes the map too.
     const bool redraw = ConvertIndexFromOrg(a) <= viewLineEnd_ || selStart_ != selEnd_;
     store_.Delete(a);
@@ -107,8 +107,8 @@ void TBigView::Delete(int index)
 
 void TBigView::Exchange(int index1, int index2)
 {
-    const int a = Info(index1).OrgIndex, b = Info(index2).OrgIndex;
-    const int from = Info(std::min(index1, index2)).OrgIndex;
+    const int a = lines_.Piece(index1).OrgIndex, b = lines_.Piece(index2).OrgIndex;
+    const int from = lines_.Piece(std::min(index1, index2)).OrgIndex;
     const bool onOrAbove = ConvertIndexFromOrg(std::min(a, b)) <= viewLineEnd_;
     store_.Exchange(a, b);
     CalcBvLines(from);
@@ -118,7 +118,7 @@ void TBigView::Exchange(int index1, int index2)
 
 void TBigView::Insert(int index, const TBvText& s)
 {
-    const int a = Info(index).OrgIndex;
+    const int a = lines_.Piece(index).OrgIndex;
     const bool onOrAbove = ConvertIndexFromOrg(a) <= viewLineEnd_;
     store_.Insert(a, s);
     CalcBvLines(a);
@@ -127,7 +127,7 @@ void TBigView::Insert(int index, const TBvText& s)
 
 void TBigView::Put(int index, const TBvText& s)
 {
-    const TBvInfo r = Info(index);
+    const TBvPiece r = lines_.Piece(index);
     const int a = r.OrgIndex;
     const TBvText line = store_.Get(a);
     // Replace the piece's bytes within its file line; the rest of the line stays.

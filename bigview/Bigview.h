@@ -93,7 +93,7 @@ public:
     int GetCount() const { return lines_.GetCount(); }
     int GetCountOrg() const { return lines_.GetCountOrg(); }
     bool CrCheck(int index) const { return lines_.CrCheck(index); }
-    const TBvInfo& Info(int index) const { return lines_.Info(index); }
+    TBvInfo Info(int index) const { return lines_.Info(index); }
     // Re-derives, then limits the selection and the top and last lines to the display lines.
     void CalcBvLines(int fromOrg);
     int64_t TabbedTextWidth(const TBvText& s) const { return lines_.TabbedTextWidth(s); }

@@ -6,6 +6,7 @@
 
 #include "model/BvLines.h"
 #include "fuzz/FuzzCommon.h"
+#include "support/DeriveOracle.h"
 
 namespace {
 
@@ -36,6 +37,16 @@ void CheckTiling(const TBvLines& v, const TBvStrings& store)
         }
     }
     FUZZ_CHECK(d == v.GetCount());
+}
+
+// Every record read back from the packed rows is the plain derivation's.
+bool AsTheOracle(const TBvLines& v, const TBvStrings& store, const TBvMeasure& m)
+{
+    const std::vector<TBvInfo> want = OracleRows(store, {v.WordWrap(), v.WrapByte(), v.ViewTabStop()}, m);
+    if (int(want.size()) != v.GetCount()) return false;
+    for (int i = 0; i < v.GetCount(); ++i)
+        if (!SameInfo(v.Info(i), want[size_t(i)])) return false;
+    return true;
 }
 
 bool SameLines(const TBvLines& a, const TBvLines& b)
@@ -74,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     store.SetTextStr(TBvText(reinterpret_cast<const char*>(data), size));
     v.CalcBvLines(0);
     CheckTiling(v, store);
+    FUZZ_CHECK(AsTheOracle(v, store, m));
 
     // An edit of the store, re-derived from the lowest line it touched.
     const TBvText piece(reinterpret_cast<const char*>(data), size / 2);

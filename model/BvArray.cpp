@@ -8,16 +8,12 @@
 #include <cstring>
 #include <new>
 
-#include "platform/FileRead.h"
 
 namespace bvarray {
 
 namespace {
 
 constexpr size_t kBigBytes = size_t(1) << 20;
-// How far the prefaulter runs ahead of the writer, and how much it faults in at a time.
-constexpr size_t kPrefaultAhead = size_t(4) << 20;
-constexpr size_t kPrefaultStep = size_t(256) << 10;
 
 size_t Pages(size_t bytes)
 {
@@ -66,39 +62,6 @@ void* Reallocate(void* p, size_t oldCount, size_t newCount, size_t elemSize, boo
     Free(p, oldBytes, *big);
     *big = false;
     return q;
-}
-
-void TPrefaulter::Start(void* base, size_t bytes, size_t done)
-{
-    Stop();
-    stop_.store(false, std::memory_order_relaxed);
-    done_.store(done, std::memory_order_relaxed);
-    const size_t page = Pages(1);
-    thread_ = std::thread([this, base, bytes, at = done / page * page] { Run(static_cast<char*>(base), bytes, at); });
-}
-
-void TPrefaulter::Run(char* base, size_t bytes, size_t at)
-{
-    while (at < bytes && !stop_.load(std::memory_order_relaxed)) {
-        const size_t done = done_.load(std::memory_order_relaxed);
-        const size_t limit = std::min(bytes, done + kPrefaultAhead);
-        if (at >= limit) {
-            done_.wait(done, std::memory_order_relaxed);
-            continue;
-        }
-        const size_t length = std::min(kPrefaultStep, limit - at);
-        if (!platform::PopulateMemory(base + at, length)) return;  // an older kernel, or no memory
-        at += length;
-    }
-}
-
-void TPrefaulter::Stop()
-{
-    if (!thread_.joinable()) return;
-    stop_.store(true, std::memory_order_relaxed);
-    done_.fetch_add(1, std::memory_order_relaxed);  // wakes a wait
-    done_.notify_one();
-    thread_.join();
 }
 
 }  // namespace bvarray

@@ -191,21 +191,18 @@ void TBvFind::Gather(const TBvLines& lines, int& i, int step, size_t span, std::
     uintptr_t lo = 0, hi = 0;  // the run's byte range
     for (int visited = 0; i >= 0 && i < count && visited < limits.MaxLines; ++visited, i += step) {
         // The display line's bytes, as Get gives them.
-        const TBvInfo& r = lines.Info(i);
-        if (r.OrgPos < 1) continue;
-        const TBvText& line = lines.GetOrg(r.OrgIndex);
-        const size_t pos = size_t(r.OrgPos) - 1;
-        if (pos >= line.size()) continue;
-        const Piece piece{line.bytes() + pos, std::min(size_t(r.Len), line.size() - pos), i};
-        if (piece.len == 0) continue;
+        const std::string_view bytes = lines.Bytes(i);
+        if (bytes.empty()) continue;
+        const Piece piece{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), i};
+        const TBvText::Block* lineBlock = lines.Store().BlockOf(lines.ConvertIndexToOrg(i));
         const uintptr_t s = uintptr_t(piece.start), e = s + piece.len;
         if (run.empty()) {
-            block = line.block();
+            block = lineBlock;
             lo = s;
             hi = e;
         } else {
             // A text of no block holds bytes that are not known to lie beside anything else.
-            const bool joins = block && line.block() == block &&
+            const bool joins = block && lineBlock == block &&
                                (step > 0 ? s >= hi && s - hi <= MaxGap && e - lo <= span
                                          : e <= lo && lo - e <= MaxGap && hi - s <= span);
             if (!joins) break;

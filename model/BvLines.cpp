@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
-#include "model/BvArray.h"
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 
@@ -15,8 +13,6 @@ int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
 
 }  // namespace
 
-TBvLines::~TBvLines() { bvarray::Reallocate(infos_, reserved_, 0, &bigArray_); }
-
 void TBvLines::IndexError(int index)
 {
     char msg[128];
@@ -24,16 +20,34 @@ void TBvLines::IndexError(int index)
     throw Exception(msg);
 }
 
+TBvInfo TBvLines::Info(int index) const
+{
+    const TBvPiece p = Piece(index);
+    int sub = 0;
+    while (index - sub > 0 && rows_.At(index - sub - 1).org == p.OrgIndex) ++sub;
+    return {p.OrgIndex, p.OrgPos, p.Len, sub, p.Cr};
+}
+
+std::string_view TBvLines::Bytes(int index) const
+{
+    const TBvPiece r = Piece(index);
+    if (r.OrgPos < 1) return {};
+    const std::string_view line = store_.View(r.OrgIndex);
+    const size_t from = size_t(r.OrgPos) - 1;
+    if (from >= line.size()) return {};
+    return line.substr(from, size_t(r.Len));
+}
+
 TBvText TBvLines::Get(int index) const
 {
-    const TBvInfo& r = Info(index);
+    const TBvPiece r = Piece(index);
     if (r.OrgPos < 1) return TBvText();
     return store_.Get(r.OrgIndex).Mid(size_t(r.OrgPos) - 1, size_t(r.Len));
 }
 
 int64_t TBvLines::TabbedTextWidth(const char* s, size_t n) const
 {
-    return measure_.TabbedTextWidth(s, n, int64_t(measure_.CharWidth()) * viewTabStop_);
+    return measure_.TabbedTextWidth(s, n, int64_t(measure_.CharWidth()) * wrap_.viewTabStop);
 }
 
 int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
@@ -44,172 +58,96 @@ int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
     return kind;
 }
 
-// The pixel fit: the piece size for a line wider than the client area, from an estimate by
-// the mean byte width, corrected one byte at a time until the first reversal of direction.
-int TBvLines::PixelFit(const TBvText& line) const
-{
-    const int len = int(line.size());
-    // Widths of the line's prefixes: by multiplication where every byte measures the same.
-    const bool uniform = uniformWidth_ > 0 && !std::memchr(line.data(), '\t', line.size());
-    auto width = [&](size_t n) { return uniform ? int64_t(n) * uniformWidth_ : TabbedTextWidth(line.data(), n); };
-    int64_t cw = clientWidth_;
-    int64_t w = width(line.size());
-    if (w <= cw) return len;
-    if (cw < xWidth_) cw = xWidth_;
-    int64_t avg = w / len;
-    if (avg == 0) avg = 1;  // bytes that draw with no width
-    int64_t g = cw / avg;
-    bool grew = false, shrank = false;
-    const int64_t margin = 2 * int64_t(measure_.CharWidth());
-    for (;;) {
-        if (w <= cw - margin) ++g;
-        if (w > cw) --g;
-        if (g < 1) g = 1;
-        if (g > len) g = len;
-        const int64_t prev = w;
-        w = width(size_t(g));
-        if (w > prev) grew = true;
-        else shrank = true;
-        if (w == prev || (grew && shrank) || (cw - margin < w && w < cw)) break;
-    }
-    // The search may stop one byte after a reversal with a piece wider than the client, whose
-    // last bytes no scroll bar would reach: take bytes off until it fits.
-    while (g > 1 && w > cw) w = width(size_t(--g));
-    return int(g);
-}
-
-namespace {
-constexpr int kPrefaultFromLines = 1 << 18;
-}  // namespace
-
-void TBvLines::Reserve(size_t n)
-{
-    if (n <= reserved_) return;
-    infos_ = bvarray::Reallocate(infos_, reserved_, n, &bigArray_);
-    reserved_ = n;
-}
-
-void TBvLines::Put(int index, const TBvInfo& info)
-{
-    if (index == count_) {
-        if (size_t(count_) == reserved_) Grow();
-        ++count_;
-    }
-    infos_[index] = info;
-    if (prefault_ && (index & 0xFFFF) == 0) prefault_->Progress(size_t(index) * sizeof(TBvInfo));
-}
-
-void TBvLines::Grow()
-{
-    // The records may move: the prefaulter follows them.
-    const bool prefaulting = prefault_ && prefault_->Running();
-    if (prefaulting) prefault_->Stop();
-    Reserve(std::max<size_t>(64, reserved_ + reserved_ / 2));
-    if (prefaulting && bigArray_) prefault_->Start(infos_, reserved_ * sizeof(TBvInfo), size_t(count_) * sizeof(TBvInfo));
-}
-
 void TBvLines::CalcBvLines(int fromOrg)
 {
-    int i = ConvertIndexFromOrg(fromOrg);
-    xWidth_ = TabbedTextWidth("x", 1);
-    uniformWidth_ = measure_.UniformByteWidth();
-    clientWidth_ = measure_.ClientWidth();
-    if (reserved_ < size_t(store_.Capacity())) Reserve(size_t(store_.Capacity()));
-    const int lines = store_.Count();
-    // A long derivation writes hundreds of megabytes of records: the second core faults their
-    // pages in ahead of it.
-    bvarray::TPrefaulter prefault;
-    struct Detach {
-        TBvLines* lines;
-        ~Detach() { lines->prefault_ = nullptr; }
-    } detach{this};
-    if (bigArray_ && lines - fromOrg >= kPrefaultFromLines) {
-        prefault_ = &prefault;
-        prefault.Start(infos_, reserved_ * sizeof(TBvInfo), size_t(i) * sizeof(TBvInfo));
-    }
-    for (int a = fromOrg; a < lines; ++a) {
-        const TBvText& line = store_.Get(a);
-        const int len = int(line.size());
-        if (!wordWrap_) {
-            Put(i++, TBvInfo{a, len ? 1 : 0, len, 0, true});
-            continue;
-        }
-        if (len == 0) {
-            Put(i++, TBvInfo{a, 0, 0, 0, true});
-            continue;
-        }
-        // The pixel fit depends on the line alone: one size for all its pieces.
-        const int fit = wrapByte_ > 0 ? wrapByte_ : PixelFit(line);
-        int pos = 1, k = 0;
-        while (pos <= len) {
-            int n = fit;
-            // Never end a piece on a lead byte whose trail byte is on the next piece.
-            // No piece starts on a trail byte, so the walk may start afresh at the piece.
-            const size_t next = size_t(pos) + size_t(n);
-            if (next <= line.size() && cp932::IsTrailAt(line.bytes(), size_t(pos), next)) {
-                --n;
-                if (n < 1) n = 2;
-            }
-            Put(i++, TBvInfo{a, pos, n, k, false});
-            pos = AddWrap(pos, n);
-            if (pos < 1) break;  // a piece size beyond any line: nothing follows
-            ++k;
-        }
-        infos_[i - 1].Cr = true;
-    }
-    count_ = std::min(count_, i);  // the surplus records at the end go
+    const int i = ConvertIndexFromOrg(fromOrg);
+    const TBvCut cut(wrap_, measure_);
+    TBvDeriver deriver(store_, cut, fromOrg);
+    TBvRows rows;
+    int widest = 0;
+    deriver.Finish(rows, widest);
+    rows_.Truncate(i);
+    rows_.Append(std::move(rows));
+    widest_ = fromOrg <= 0 ? widest : 0;
 }
 
+void TBvLines::Adopt(TBvRows&& rows, const TBvWrap& wrap, int widest)
+{
+    rows_ = std::move(rows);
+    wrap_ = wrap;
+    widest_ = widest;
+}
+
+// The first display line of file line org: display lines are in file-line order and every file
+// line has at least one, so it lies at org or after it.
 int TBvLines::ConvertIndexFromOrg(int org) const
 {
-    int c = org;
-    while (c <= count_ - 1 && Info(c).OrgIndex != org) ++c;
-    return c > count_ ? count_ : c;
+    if (org < 0) IndexError(org);
+    const int c = FirstRowFrom(org);
+    return c < rows_.Count() && rows_.At(c).org == org ? c : rows_.Count();
+}
+
+int TBvLines::FirstRowFrom(int org) const
+{
+    int lo = std::min(org, rows_.Count()), hi = rows_.Count();
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (rows_.At(mid).org < org) lo = mid + 1;
+        else hi = mid;
+    }
+    return lo;
 }
 
 int TBvLines::ConvertIndexToOrg(int index) const
 {
-    if (index < 0 || index >= count_) return -1;
-    return infos_[index].OrgIndex;
+    if (index < 0 || index >= rows_.Count()) return -1;
+    return rows_.At(index).org;
 }
 
 TOrgPos TBvLines::ToOrg(TDispPos p) const
 {
-    if (p.Y < 0 || p.Y >= count_) return {0, 0};
-    const TBvInfo& r = infos_[p.Y];
+    if (p.Y < 0 || p.Y >= rows_.Count()) return {0, 0};
+    const TBvPiece r = rows_.Piece(p.Y);
     return {AddWrap(r.OrgPos, AddWrap(p.X, -1)), r.OrgIndex};
 }
 
 TDispPos TBvLines::FromOrg(TOrgPos p) const
 {
+    const int count = rows_.Count();
     int c = ConvertIndexFromOrg(p.Y);
-    if (c == count_) return {1, count_};
-    while (c + 1 < count_ && infos_[c + 1].OrgIndex == p.Y && infos_[c + 1].OrgPos <= p.X) ++c;
-    const int64_t x = int64_t(p.X) - infos_[c].OrgPos + 1;
+    if (c == count) return {1, count};
+    // The piece the byte lies in: the last of the line's pieces that starts at or before it.
+    int last = FirstRowFrom(p.Y + 1) - 1;
+    while (c < last) {
+        const int mid = c + (last - c + 1) / 2;
+        if (rows_.Piece(mid).OrgPos <= p.X) c = mid;
+        else last = mid - 1;
+    }
+    const int64_t x = int64_t(p.X) - rows_.Piece(c).OrgPos + 1;
     if (x < 1) return {0, 0};
     return {int(x), c};
 }
 
 TBvFollowUp TBvLines::SetWordWrap(bool b)
 {
-    if (b == wordWrap_) return TBvFollowUp::None;
-    wordWrap_ = b;
+    if (b == wrap_.wordWrap) return TBvFollowUp::None;
+    wrap_.wordWrap = b;
     CalcBvLines(0);
     return TBvFollowUp::MapUpdate;
 }
 
 TBvFollowUp TBvLines::SetWrapByte(int n)
 {
-    if (n < 0 || n == wrapByte_) return TBvFollowUp::None;
-    wrapByte_ = n;
+    if (n < 0 || n == wrap_.wrapByte) return TBvFollowUp::None;
+    wrap_.wrapByte = n;
     CalcBvLines(0);
     return TBvFollowUp::MapUpdate;
 }
 
 TBvFollowUp TBvLines::SetViewTabStop(int n)
 {
-    if (n < 0 || n == viewTabStop_) return TBvFollowUp::None;
-    viewTabStop_ = n;
+    if (n < 0 || n == wrap_.viewTabStop) return TBvFollowUp::None;
+    wrap_.viewTabStop = n;
     return TBvFollowUp::MapUpdate;
 }
 

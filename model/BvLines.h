@@ -2,23 +2,13 @@
 // The display lines: each file line cut into pieces, one per row of the view, with the
 // conversions between display positions and file positions.
 #include <cstdint>
+#include <string_view>
 
-#include "model/BvArray.h"
+#include "model/BvDerive.h"
 #include "model/BvMeasure.h"
+#include "model/BvRows.h"
 #include "model/BvStrings.h"
 #include "model/BvTypes.h"
-
-// One display line. Len of a file line's last piece may exceed the bytes that remain;
-// every reader clips it at the line's end.
-struct TBvInfo {
-    int OrgIndex;     // file line this piece belongs to
-    int OrgPos;       // 1-based byte of the piece's start in its file line; 0 for an empty line
-    int Len;          // bytes in the piece; 0 for an empty file line
-    int SubLine : 31; // 0-based number of the piece within its file line
-    bool Cr : 1;      // this piece ends its file line
-};
-static_assert(sizeof(TBvInfo) == 16, "display-line records are packed: there may be tens of millions");
-using PBvInfo = TBvInfo*;
 
 // What the view must do after one of the four property setters.
 enum class TBvFollowUp { None, MapUpdate, MapResize };
@@ -28,23 +18,37 @@ public:
     static constexpr const char* IndexErrorFormat = "リストのインデックスが範囲を超えています (%d)";
 
     TBvLines(TBvStrings& store, const TBvMeasure& measure) : store_(store), measure_(measure) {}
-    ~TBvLines();
     TBvLines(const TBvLines&) = delete;
     TBvLines& operator=(const TBvLines&) = delete;
 
-    int GetCount() const { return count_; }
+    int GetCount() const { return rows_.Count(); }
     int GetCountOrg() const { return store_.Count(); }
     TBvText Get(int index) const;
     TBvText GetOrg(int index) const { return store_.Get(index); }
-    bool CrCheck(int index) const { return Info(index).Cr; }
-    // The record of display line index; the index error when there is none.
-    const TBvInfo& Info(int index) const
+    const TBvStrings& Store() const { return store_; }
+    bool CrCheck(int index) const
     {
-        if (unsigned(index) >= unsigned(count_)) IndexError(index);
-        return infos_[index];
+        Check(index);
+        return rows_.Cr(index);
     }
+    // The record of display line index; the index error when there is none.
+    TBvInfo Info(int index) const;
+    // The same without SubLine, which costs a walk over the pieces before it.
+    TBvPiece Piece(int index) const
+    {
+        Check(index);
+        return rows_.Piece(index);
+    }
+    // The bytes of display line index, as Get gives them, without taking a reference.
+    std::string_view Bytes(int index) const;
 
     void CalcBvLines(int fromOrg);
+    // The wrap settings in force, and rows derived by them elsewhere (off this thread) taken in
+    // one step, with the longest piece's byte count.
+    TBvWrap Wrap() const { return wrap_; }
+    void Adopt(TBvRows&& rows, const TBvWrap& wrap, int widest);
+    // The longest piece's byte count after a derivation from the first line (0 when unknown).
+    int Widest() const { return widest_; }
     int64_t TabbedTextWidth(const char* s, size_t n) const;
     int64_t TabbedTextWidth(const TBvText& s) const { return TabbedTextWidth(s.data(), s.size()); }
     static int IsStrLeadBytePos(const TBvText& s, int pos);
@@ -60,9 +64,9 @@ public:
     int GetCapacity() const { return store_.Capacity(); }
     void SetCapacity(int n) { store_.SetCapacity(n); }
 
-    bool WordWrap() const { return wordWrap_; }
-    int WrapByte() const { return wrapByte_; }
-    int ViewTabStop() const { return viewTabStop_; }
+    bool WordWrap() const { return wrap_.wordWrap; }
+    int WrapByte() const { return wrap_.wrapByte; }
+    int ViewTabStop() const { return wrap_.viewTabStop; }
     int MaxChar() const { return maxChar_; }
     // The setters store the value and re-derive where that is their rule; the caller then
     // does what the result names (MapUpdate or MapResize).
@@ -74,24 +78,17 @@ public:
     [[noreturn]] static void IndexError(int index);
 
 private:
-    int PixelFit(const TBvText& line) const;
-    void Reserve(size_t n);
-    void Put(int index, const TBvInfo& info);
-    void Grow();
+    // The first row whose file line is org or after it.
+    int FirstRowFrom(int org) const;
+    void Check(int index) const
+    {
+        if (unsigned(index) >= unsigned(rows_.Count())) IndexError(index);
+    }
 
     TBvStrings& store_;
     const TBvMeasure& measure_;
-    TBvInfo* infos_ = nullptr;
-    int count_ = 0;
-    size_t reserved_ = 0;
-    bool bigArray_ = false;
-    bvarray::TPrefaulter* prefault_ = nullptr;  // while a long derivation writes the records
-    int64_t xWidth_ = 0;    // width of "x", measured once per derivation
-    int uniformWidth_ = 0;  // the measure's uniform byte width, read once per derivation
-    int clientWidth_ = 0;   // and the client width
-
-    bool wordWrap_ = true;
-    int wrapByte_ = 0;
-    int viewTabStop_ = 8;
+    TBvRows rows_;
+    TBvWrap wrap_;
+    int widest_ = 0;
     int maxChar_ = 255;
 };

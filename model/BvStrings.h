@@ -65,8 +65,9 @@ public:
     void Sort(const std::function<int(const TBvText&, const TBvText&)>& compare);
     // Exchanges the whole content with another store's.
     void Swap(TBvStrings& other) noexcept;
-    // The bytes held, for the progress of work over them: the text's when one is held.
-    uint64_t TextBytes() const { return starts_ ? Start(count_) : 0; }
+    // Where line index (up to Count) starts in the text held, for dividing work over the lines by
+    // their bytes; lines held one text each count one byte each.
+    uint64_t Position(int index) const { return starts_ ? Start(index) : uint64_t(index); }
 
     // The virtual operations, in slot order.
     virtual TBvText GetTextStr() const;

@@ -260,10 +260,12 @@ int main(int argc, char** argv)
                      Seconds(t1, t2), ru.ru_maxrss, lines.GetCountOrg(), lines.GetCount());
     }
     Out out;
-    for (int i = 0; i < lines.GetCount(); ++i) {
-        const TBvInfo& r = lines.Info(i);
+    for (int i = 0, sub = 0; i < lines.GetCount(); ++i) {
+        // SubLine counted along, rather than by walking back from each piece.
+        const TBvPiece r = lines.Piece(i);
         out.Int(i), out.Ch('\t'), out.Int(r.OrgIndex), out.Ch('\t'), out.Int(r.OrgPos), out.Ch('\t');
-        out.Int(r.Len), out.Ch('\t'), out.Int(r.SubLine), out.Ch('\t'), out.Int(r.Cr ? 1 : 0), out.Ch('\n');
+        out.Int(r.Len), out.Ch('\t'), out.Int(sub), out.Ch('\t'), out.Int(r.Cr ? 1 : 0), out.Ch('\n');
+        sub = r.Cr ? 0 : sub + 1;
     }
     return 0;
 }
