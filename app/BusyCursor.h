@@ -4,7 +4,7 @@
 
 class TBusyCursor {
 public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    explicit TBusyCursor(Qt::CursorShape shape = Qt::WaitCursor) { QApplication::setOverrideCursor(shape); }
     ~TBusyCursor() { Restore(); }
     void Restore()
     {

@@ -15,8 +15,6 @@
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
 
-std::string CurrentFileName;
-
 namespace {
 constexpr int DesignClientWidth = 522;
 constexpr int DesignClientHeight = 394;
@@ -52,6 +50,8 @@ void TForm1::FormCreate()
     BigView1->installEventFilter(this);
     BigView1->VScrollBar()->installEventFilter(this);
     BigView1->HScrollBar()->installEventFilter(this);
+    // What waited for a search runs once it is over.
+    connect(BigView1, &TBigView::released, this, [this] { RunPending(); }, Qt::QueuedConnection);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) AppActivate();
     });
@@ -81,12 +81,14 @@ void TForm1::OpenFirstArgument(int tries)
         return;
     }
     repaint();  // painted now, and on the screen
-    CurrentFileName = Arguments.front();
-    OpenFile(CurrentFileName, true);
+    OpenFile(Arguments.front(), true);
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
 {
+    // A load in progress ends with the window, and so do the opens that waited for it.
+    pending_.clear();
+    CancelLoad();
     bool canClose = true;
     FormCloseQuery(canClose);
     if (canClose) e->accept();
@@ -112,8 +114,9 @@ void TForm1::FormCloseQuery(bool& canClose)
 
 void TForm1::UpdateTitle()
 {
-    QString title = CurrentFileName.empty() ? QStringLiteral("Tavuko")
-                                            : platform::DisplayFileName(CurrentFileName) + QStringLiteral(" - Tavuko");
+    // The file shown names the window, not the one loading.
+    const std::string& shown = CurrentFileName();
+    QString title = shown.empty() ? QStringLiteral("Tavuko") : platform::DisplayFileName(shown) + QStringLiteral(" - Tavuko");
     const QString findText = FindText();
     if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
     setWindowTitle(title);

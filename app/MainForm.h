@@ -15,13 +15,18 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/BusyCursor.h"
+#include "app/CurrentFile.h"
 #include "app/History.h"
 #include "app/MailLink.h"
 #include "app/ScrollOps.h"
+#include "model/BvLoad.h"
 #include "platform/StartProgram.h"
 #include "platform/UserStore.h"
 #include "settings/Settings.h"
@@ -33,13 +38,9 @@ enum class TKeyCommand;
 class TFindDlg;
 class THelpWindow;
 class QUrl;
-class TLoadGate;
+class TLoadProgress;
 class TOpenDialog;
 class TDdeServerConv;
-
-// Program-level state, alive from before the main window until the program ends.
-// The full path of the file now shown (bytes as the file system takes them), "" while none is.
-extern std::string CurrentFileName;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -116,11 +117,19 @@ public:
     QAction* ReloadP1 = nullptr;
 
     // --- operations ---
+    // The file shown and the one loading; CurrentFileName is the one shown ("" while none is).
+    const TCurrentFile& CurrentFile() const { return file_; }
+    const std::string& CurrentFileName() const { return file_.Shown(); }
     void UpdateTitle();
+    // Opens a file: it loads off the user-interface thread while the window goes on showing the
+    // file before; it is shown in one step when loaded. Asked for while a load or a search runs,
+    // it runs after them, in the order asked.
     void OpenFile(const std::string& name, bool addToHistory);
+    // Gives up the load in progress: everything stays as it was before it.
+    void CancelLoad();
     void ApplyTabStopForFile(const std::string& name);
-    // What may happen while a file loads (made when first needed).
-    TLoadGate* LoadGate();
+    // The progress over the window during a long load (made when first needed).
+    TLoadProgress* LoadProgress();
     // The tab width a file name's extension asks for.
     static int TabStopForFile(const std::string& name);
     // Opens the first of the dropped files, by its full name.
@@ -215,19 +224,34 @@ private:
     // Whether a key press is the shortcut of an item of menu, enabled or not.
     static bool IsShortcutIn(const QMenu* menu, const QKeyEvent& key);
     bool IsMenuShortcut(const QKeyEvent& key) const;
+    bool CancelsLoad(const QKeyEvent& key);
     void KeyPreview(const QKeyEvent& key);
     void RunKeyCommand(TKeyCommand command, int key);
     void Wheel(QWheelEvent& e);
     // The Go menu's item for a history entry; null for entries past the tenth.
     QAction* HistoryItem(int index) const;
     void MoveInHistory(int index);
+    // HistoryIndex becomes index, and the check mark moves with it.
+    void MarkHistoryEntry(int index);
     TWheelNotches wheelNotches_;
 
     // Opens the first argument once the window is on the screen and painted.
     void OpenFirstArgument(int tries);
 
+    // Opening (MainFormOpen.cpp). A call asked for while a load, a search or the report of a
+    // failed load is in progress waits in pending_ (true: it has been put there).
+    bool Deferred(std::function<void()> call);
+    void RunPending();
+    void StartLoad(TCurrentFile::TLoad load);
+    void LoadEnded(TBvLoadFailure failure);
+    bool Busy() const;
+
     bool shown_ = false;
     TOpenDialog* openDialog_ = nullptr;
-    TLoadGate* loadGate_ = nullptr;
-    std::string loadingName_;  // the name OpenFile is loading
+    TCurrentFile file_;
+    TLoadProgress* loadProgress_ = nullptr;
+    std::optional<TBusyCursor> loadCursor_;  // while a load runs
+    std::deque<std::function<void()>> pending_;
+    bool reporting_ = false;      // the message of a load that failed is up
+    bool runningPending_ = false;
 };

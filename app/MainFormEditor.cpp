@@ -13,7 +13,7 @@ void TForm1::ExecEditor1Click()
         MessageBox(QStringLiteral("エディタが指定されていません。"), caption, QMessageBox::Critical);
         return;
     }
-    const std::string params = BuildEditorParams(Settings, CurrentFileName, BigView1->ViewLineStart());
+    const std::string params = BuildEditorParams(Settings, CurrentFileName(), BigView1->ViewLineStart());
     // The parameter string as one command line, split as the editor's own start-up would.
     if (!StartProgramFn(QFile::encodeName(Settings.EditorName).toStdString(), SplitCommandLine(params)))
         MessageBox(QStringLiteral("エディタが起動できません。"), caption, QMessageBox::Critical);

@@ -1,16 +1,10 @@
 // Find, Find next and Find previous: the find dialog shown modally, or its searches without it.
 #include <QLineEdit>
 
-#include "app/LoadGate.h"
 #include "app/MainForm.h"
 #include "dialogs/FindDlg.h"
 
-void TForm1::SetFindDlg(TFindDlg* dialog)
-{
-    FindDlg = dialog;
-    // A long search holds input and requests as a long load does.
-    if (FindDlg) FindDlg->PaintFn = [this] { LoadGate()->PaintWhileBusy(); };
-}
+void TForm1::SetFindDlg(TFindDlg* dialog) { FindDlg = dialog; }
 
 QString TForm1::FindText() const { return FindDlg ? FindDlg->Edit1->text() : QString(); }
 

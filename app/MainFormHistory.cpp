@@ -38,18 +38,36 @@ void TForm1::UpdateHistoryMoves()
     Forward1->setEnabled(History.CanGoForward());
 }
 
-// Moves the mark to entry index and shows it, leaving the history as it is. A move to no entry
-// (Back or Forward left enabled by a load that raised) does nothing.
+// Shows entry index, leaving the history as it is; the mark moves to it once its load has ended
+// (a cancelled load leaves it where it was). A move to no entry (Back or Forward left enabled by a
+// load that raised) does nothing.
 void TForm1::MoveInHistory(int index)
+{
+    if (index < 0 || index >= History.Count()) return;
+    StartLoad({History.Entries()[size_t(index)], false, index, {}});
+}
+
+void TForm1::MarkHistoryEntry(int index)
 {
     const int before = History.Index();
     if (!History.MoveTo(index)) return;
     if (QAction* item = HistoryItem(before)) item->setChecked(false);
     if (QAction* item = HistoryItem(index)) item->setChecked(true);
-    CurrentFileName = History.Current();
-    OpenFile(CurrentFileName, false);
 }
 
-void TForm1::Back1Click() { MoveInHistory(History.Index() + 1); }
-void TForm1::Forward1Click() { MoveInHistory(History.Index() - 1); }
-void TForm1::HistPClick(QAction* item) { MoveInHistory(item->data().toInt() - 1); }
+// Asked for during a load or a search, each move counts from the entry shown once they are over.
+void TForm1::Back1Click()
+{
+    if (!Deferred([this] { Back1Click(); })) MoveInHistory(History.Index() + 1);
+}
+
+void TForm1::Forward1Click()
+{
+    if (!Deferred([this] { Forward1Click(); })) MoveInHistory(History.Index() - 1);
+}
+
+void TForm1::HistPClick(QAction* item)
+{
+    const int index = item->data().toInt() - 1;
+    if (!Deferred([this, index] { MoveInHistory(index); })) MoveInHistory(index);
+}

@@ -17,6 +17,7 @@
 bool TForm1::eventFilter(QObject* watched, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress && watched == BigView1) {
+        if (CancelsLoad(*static_cast<QKeyEvent*>(e))) return true;
         KeyPreview(*static_cast<QKeyEvent*>(e));
         return false;  // never marked handled
     }
@@ -31,8 +32,17 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e)
 // were seen already, and those of the menu bar's keyboard mode are the menu's.
 void TForm1::keyPressEvent(QKeyEvent* e)
 {
+    if (CancelsLoad(*e)) return;
     if (!focusWidget() || focusWidget() == this) KeyPreview(*e);
     QMainWindow::keyPressEvent(e);
+}
+
+// Esc during a load gives the load up, and that is all it does.
+bool TForm1::CancelsLoad(const QKeyEvent& key)
+{
+    if (key.key() != Qt::Key_Escape || !file_.Loading()) return false;
+    CancelLoad();
+    return true;
 }
 
 void TForm1::wheelEvent(QWheelEvent* e) { Wheel(*e); }

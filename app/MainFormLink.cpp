@@ -26,8 +26,7 @@ bool TForm1::systemExecuteMacro(const std::string& request)
     // A request without a line has nothing to open.
     const std::optional<std::string> name = OpenRequestFileName(request);
     if (!name) return false;
-    CurrentFileName = *name;
-    OpenFile(CurrentFileName, true);
+    OpenFile(*name, true);
     return true;
 }
 

@@ -89,7 +89,7 @@ void TForm1::CreateMenus()
 void TForm1::Edit1Click()
 {
     Copy1->setEnabled(BigView1->CopyToSelBuf(nullptr) > 0);
-    Find1->setEnabled(!CurrentFileName.empty());
+    Find1->setEnabled(!CurrentFileName().empty());
     const bool findText = !FindText().isEmpty();
     FindN1->setEnabled(findText);
     FindP1->setEnabled(findText);
@@ -115,6 +115,7 @@ void TForm1::Copy1Click()
 
 void TForm1::Exit1Click()
 {
+    CancelLoad();
     BigView1->Clear();
     close();
 }

@@ -9,8 +9,7 @@
 #include <array>
 #include <utility>
 
-#include "app/BusyCursor.h"
-#include "app/LoadGate.h"
+#include "app/LoadProgress.h"
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
@@ -55,58 +54,83 @@ void TForm1::ApplyTabStopForFile(const std::string& name)
     BigView1->SetViewTabStop(tab);
 }
 
-TLoadGate* TForm1::LoadGate()
+TLoadProgress* TForm1::LoadProgress()
 {
-    if (!loadGate_) loadGate_ = new TLoadGate(this);
-    return loadGate_;
+    if (!loadProgress_) loadProgress_ = new TLoadProgress(this, [this] { return BigView1->LoadProgress(); });
+    return loadProgress_;
+}
+
+bool TForm1::Busy() const { return file_.Loading() || BigView1->Held() || reporting_; }
+
+bool TForm1::Deferred(std::function<void()> call)
+{
+    // Calls made by a waiting call as it runs are its own, not new arrivals.
+    if (!Busy() && (pending_.empty() || runningPending_)) return false;
+    pending_.push_back(std::move(call));
+    return true;
+}
+
+// What waited runs in the order it came, each once the one before has ended.
+void TForm1::RunPending()
+{
+    if (runningPending_) return;  // the loop below goes on with it
+    runningPending_ = true;
+    while (!pending_.empty() && !Busy()) {
+        const std::function<void()> call = std::move(pending_.front());
+        pending_.pop_front();
+        call();
+    }
+    runningPending_ = false;
 }
 
 void TForm1::OpenFile(const std::string& name, bool addToHistory)
 {
-    if (LoadGate()->Running()) {
-        // Asked for while a load runs (a drop, a request from another program): after it, as
-        // asked; the caption keeps the name being loaded until then.
-        LoadGate()->Defer([this, requested = CurrentFileName, name, addToHistory] {
-            CurrentFileName = requested;
-            OpenFile(name, addToHistory);
-        });
-        CurrentFileName = loadingName_;
-        return;
-    }
-    loadingName_ = CurrentFileName;
-    TBusyCursor busy;
-    try {
-        ApplyTabStopForFile(name);
-        {
-            // The gate is open from here to the end of the load, also when the load raises.
-            struct Gate {
-                TLoadGate* gate;
-                TBigView* view;
-                ~Gate()
-                {
-                    view->OnLoadProgress = nullptr;
-                    gate->End();
-                }
-            } gate{LoadGate(), BigView1};
-            gate.gate->Begin();
-            BigView1->OnLoadProgress = [g = gate.gate](uint64_t done, uint64_t total) { return g->Progress(done, total); };
-            BigView1->LoadFromFile(name);
-        }
-        BigView1->MapUpdate();
+    if (Deferred([this, name, addToHistory] { OpenFile(name, addToHistory); })) return;
+    StartLoad({name, addToHistory, -1, {}});
+}
+
+void TForm1::StartLoad(TCurrentFile::TLoad load)
+{
+    const std::string name = load.name;
+    file_.Begin(std::move(load));
+    // The arrow with an hourglass: working, and the window still answers.
+    loadCursor_.emplace(Qt::BusyCursor);
+    LoadProgress()->Begin();
+    BigView1->BeginLoad(name, TabStopForFile(name), [this](TBvLoadFailure failure) { LoadEnded(failure); });
+}
+
+void TForm1::CancelLoad() { BigView1->CancelLoad(); }
+
+// The view shows the new text already, unless it cannot be shown or the load was cancelled.
+void TForm1::LoadEnded(TBvLoadFailure failure)
+{
+    LoadProgress()->End();
+    loadCursor_.reset();
+    if (failure == TBvLoadFailure::Cancelled) {
+        file_.Cancel();
+    } else if (Shows(failure)) {
+        const TCurrentFile::TLoad load = file_.Show();
+        if (load.historyIndex >= 0) MarkHistoryEntry(load.historyIndex);
         BigView1->setFocus();
         UpdateTitle();
         Reload1->setEnabled(true);
-        if (addToHistory) AddToHistory(name);
+        if (load.addToHistory) AddToHistory(load.name);
         UpdateHistoryMoves();
         N5->setVisible(true);
-    } catch (...) {
-        // No busy cursor over the message box.
-        busy.Restore();
+        if (load.after) load.after();
+    } else {
+        // Too large for the memory, too many lines, or a line too long: reported, and nothing shown.
+        const TCurrentFile::TLoad load = file_.Fail();
+        if (load.historyIndex >= 0) MarkHistoryEntry(load.historyIndex);
+        reporting_ = true;
         MessageBox(QStringLiteral("ファイルが読み込めません。"), QStringLiteral("開く"), QMessageBox::Critical);
         BigView1->Clear();
-        CurrentFileName.clear();
+        // The tab width was chosen for the file before it was loaded.
+        BigView1->SetViewTabStop(TabStopForFile(load.name));
         UpdateTitle();
+        reporting_ = false;
     }
+    RunPending();
 }
 
 TOpenDialog* TForm1::OpenDialog1()
@@ -133,30 +157,27 @@ void TForm1::Open1Click()
     if (dialog->exec() != QDialog::Accepted) return;
     const std::string file = dialog->ChosenFile();
     if (file.empty()) return;
-    CurrentFileName = file;
-    OpenFile(CurrentFileName, true);
+    OpenFile(file, true);
 }
 
 void TForm1::Reload1Click()
 {
+    if (Deferred([this] { Reload1Click(); })) return;
     if (!Reload1->isEnabled()) return;
-    OpenFile(CurrentFileName, false);
+    OpenFile(CurrentFileName(), false);
 }
 
 void TForm1::DropFiles(const std::vector<std::string>& names)
 {
     if (names.empty()) return;
-    if (LoadGate()->Running()) {
-        // Dropped while a load runs: taken now, so that the drag ends, and opened after it.
-        LoadGate()->Defer([this, names] { DropFiles(names); });
-        return;
-    }
-    CurrentFileName = names.front();
-    OpenFile(CurrentFileName, true);
-    if (Settings.FgWindow) {
-        raise();
-        activateWindow();
-    }
+    // Dropped while a load runs: taken now, so that the drag ends, and opened after it.
+    if (Deferred([this, names] { DropFiles(names); })) return;
+    // The window comes to the front once the file is shown.
+    StartLoad({names.front(), true, -1, [this] {
+                   if (!Settings.FgWindow) return;
+                   raise();
+                   activateWindow();
+               }});
 }
 
 namespace {

@@ -29,8 +29,8 @@ struct Fixture {
         form.activateWindow();
         QApplication::processEvents();
         view.setFocus();
-        CurrentFileName = Corpus("novel_1g.txt");
-        form.OpenFile(CurrentFileName, true);
+        form.OpenFile(Corpus("novel_1g.txt"), true);
+        while (form.CurrentFile().Loading()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         QApplication::processEvents();
     }
 };

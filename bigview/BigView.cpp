@@ -56,7 +56,7 @@ bool TBvCaret::Hide()
 // ---- construction ----
 
 TBigView::TBigView(QWidget* owner)
-    : QWidget(owner), font_(std::make_unique<TViewFont>(font())), lines_(store_, *this)
+    : QWidget(owner), font_(std::make_shared<TViewFont>(font())), lines_(store_, *this)
 {
     // Opaque: Paint covers the whole client area itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -115,11 +115,19 @@ TBigView::TBigView(QWidget* owner)
         if (caretObj_.Visible()) update();
     });
 
+    rowsKey_ = WantedKey();
     ResizeMap();
     MapClear();
 }
 
-TBigView::~TBigView() = default;
+TBigView::~TBigView()
+{
+    // The work off this thread reads the texts: it stops before they go.
+    derive_.reset();
+    staged_.reset();
+    load_.reset();
+    if (disposer_.joinable()) disposer_.join();
+}
 
 // ---- frame ----
 
@@ -222,7 +230,11 @@ void TBigView::ApplyFollowUp(TBvFollowUp f)
 
 void TBigView::CalcBvLines(int fromOrg)
 {
-    lines_.CalcBvLines(fromOrg);
+    DropDerive();
+    if (store_.Position(store_.Count()) >= TBvDeriver::kParallelFrom) font_->PrepareForThreads();
+    const bool whole = fromOrg <= 0 || !WantedKey().Serves(rowsKey_);
+    lines_.CalcBvLines(whole ? 0 : fromOrg);
+    if (whole) rowsKey_ = WantedKey();
     LimitToDisplayLines(false);
 }
 
@@ -243,9 +255,40 @@ void TBigView::LimitToDisplayLines(bool topLine)
 }
 
 void TBigView::SetMaxChar(int n) { ApplyFollowUp(lines_.SetMaxChar(n)); }
-void TBigView::SetViewTabStop(int n) { ApplyFollowUp(lines_.SetViewTabStop(n)); }
-void TBigView::SetWrapByte(int n) { ApplyFollowUp(lines_.SetWrapByte(n)); }
-void TBigView::SetWordWrap(bool b) { ApplyFollowUp(lines_.SetWordWrap(b)); }
+
+// The wrap settings: the display lines follow them (off this thread for a large text) keeping
+// the top file line and the selection. A tab width cuts lines in the pixel fit too, so that no
+// piece grows wider than the window.
+void TBigView::SetWrap(const TBvWrap& wrap)
+{
+    if (wrap == lines_.Wrap()) return;
+    lines_.SetWrap(wrap);
+    Rederive();
+    MapUpdate();
+}
+
+void TBigView::SetViewTabStop(int n)
+{
+    if (n < 0) return;
+    TBvWrap w = lines_.Wrap();
+    w.viewTabStop = n;
+    SetWrap(w);
+}
+
+void TBigView::SetWrapByte(int n)
+{
+    if (n < 0) return;
+    TBvWrap w = lines_.Wrap();
+    w.wrapByte = n;
+    SetWrap(w);
+}
+
+void TBigView::SetWordWrap(bool b)
+{
+    TBvWrap w = lines_.Wrap();
+    w.wordWrap = b;
+    SetWrap(w);
+}
 
 void TBigView::SetViewFont(const QFont& f)
 {
@@ -311,7 +354,7 @@ void TBigView::WMMove() { MapUpdate(); }
 
 void TBigView::WMSetFont()
 {
-    font_ = std::make_unique<TViewFont>(font());
+    font_ = std::make_shared<TViewFont>(font());
     MapResize();
 }
 

@@ -45,6 +45,7 @@ bool TBigView::TextEndsOnView() const { return int64_t(GetCount()) - 1 < int64_t
 
 int TBigView::Add(const TBvText& s)
 {
+    DropDerive();  // it reads the store, which changes now
     const bool endOnView = TextEndsOnView();
     store_.Add(s);
     CalcBvLines(GetCountOrg() - 1);
@@ -56,6 +57,7 @@ int TBigView::Add(const TBvText& s)
 
 void TBigView::AddStrings(const std::vector<TBvText>& source)
 {
+    DropDerive();  // it reads the store, which changes now
     const bool endOnView = TextEndsOnView();
     const int c = GetCountOrg();
     store_.AddStrings(source);
@@ -67,6 +69,7 @@ void TBigView::AddStrings(const std::vector<TBvText>& source)
 
 void TBigView::LinesAssign(const std::vector<TBvText>& source)
 {
+    DropDerive();  // it reads the store, which changes now
     store_.Assign(source);
     CalcBvLines(0);
     const int k = int(source.size());
@@ -80,8 +83,13 @@ void TBigView::LinesAssign(const std::vector<TBvText>& source)
 
 void TBigView::Clear()
 {
-    store_.Clear();
-    CalcBvLines(0);
+    DropDerive();
+    // A large text is freed off this thread.
+    TBvStrings old;
+    old.Swap(store_);
+    TBvRows none;
+    lines_.Adopt(none, lines_.Wrap(), 0);
+    Dispose(nullptr, &old, &none);
     CalcScrollRange();
     DropSelection();
     SetViewLineStart(0);
@@ -94,6 +102,7 @@ void TBigView::CopyTo(std::vector<TBvText>& dest) const { store_.CopyTo(dest); }
 // show (a file line above the view may now have more or fewer pieces): the map is redrawn.
 void TBigView::Delete(int index)
 {
+    DropDerive();  // it reads the store, which changes now
     const int a = lines_.Piece(index).OrgIndex;
     // Dropping a selection the map shows changes the map too.
     const bool redraw = ConvertIndexFromOrg(a) <= viewLineEnd_ || selStart_ != selEnd_;
@@ -107,6 +116,7 @@ void TBigView::Delete(int index)
 
 void TBigView::Exchange(int index1, int index2)
 {
+    DropDerive();  // it reads the store, which changes now
     const int a = lines_.Piece(index1).OrgIndex, b = lines_.Piece(index2).OrgIndex;
     const int from = lines_.Piece(std::min(index1, index2)).OrgIndex;
     const bool onOrAbove = ConvertIndexFromOrg(std::min(a, b)) <= viewLineEnd_;
@@ -118,6 +128,7 @@ void TBigView::Exchange(int index1, int index2)
 
 void TBigView::Insert(int index, const TBvText& s)
 {
+    DropDerive();  // it reads the store, which changes now
     const int a = lines_.Piece(index).OrgIndex;
     const bool onOrAbove = ConvertIndexFromOrg(a) <= viewLineEnd_;
     store_.Insert(a, s);
@@ -127,6 +138,7 @@ void TBigView::Insert(int index, const TBvText& s)
 
 void TBigView::Put(int index, const TBvText& s)
 {
+    DropDerive();  // it reads the store, which changes now
     const TBvPiece r = lines_.Piece(index);
     const int a = r.OrgIndex;
     const TBvText line = store_.Get(a);
@@ -150,6 +162,7 @@ void TBigView::Put(int index, const TBvText& s)
 
 void TBigView::PutOrg(int index, const TBvText& s)
 {
+    DropDerive();  // it reads the store, which changes now
     store_.Put(index, s);
     LimitToDisplayLines(false);  // the selection stays within the new text
     MapUpdate();
@@ -161,11 +174,26 @@ int TBigView::IndexOf(const TBvText& s) const
     return org < 0 ? -1 : ConvertIndexFromOrg(org);
 }
 
-// After a whole new text: show it from its first line with nothing selected.
-void TBigView::ShowLoaded()
+// After a whole new text: show it from its first line with nothing selected. widest: the
+// longest display line's byte count when the derivation gave it (else the lines are derived here).
+void TBigView::ShowLoaded(int widest)
 {
-    CalcBvLines(0);
-    Widen(0, GetCount());
+    if (widest < 0) {
+        CalcBvLines(0);
+        widest = lines_.Widest();
+    } else {
+        LimitToDisplayLines(false);
+    }
+    {
+        // Widen(0, GetCount()), with the widest line known already.
+        TMapLock lock(*this);
+        if (widest > MaxChar()) {
+            SetMaxChar(widest);
+            TMapLock inner(*this);
+            CalcScrollRange();
+        }
+        CalcScrollRange();
+    }
     DropSelection();
     // Moving the view up to the first line would scroll pixels of the old text into place.
     if (viewLineStart_ != 0) {
@@ -178,34 +206,21 @@ void TBigView::ShowLoaded()
 
 void TBigView::LoadFromFile(const std::string& name)
 {
-    struct Progress : TBvLineSink {
-        TBigView& view;
-        TBvLoadProgress counts;
-        std::atomic<bool> stop{false};
-        explicit Progress(TBigView& v) : view(v) {}
-        void Published(int) override
-        {
-            if (view.OnLoadProgress && !view.OnLoadProgress(counts.read, counts.total)) stop = true;
-        }
-        void Restart() override {}
-        bool Help() override { return false; }
-    } progress(*this);
-    TBvStrings loaded;
-    TBvLoadFailure failure;
-    {
-        // While the store fills, the display lines still describe the old text: a paint in
-        // between copies the map as it is and draws nothing from the model.
-        TMapLock lock(*this);
-        failure = TBvLoadFile(name, loaded, &progress.stop, &progress.counts, &progress);
-    }
+    DropDerive();
+    const TDeriveKey key = WantedKey();
+    auto job = std::make_unique<TBvJob>(TBvLoadSource(name), key.wrap, MeasureFor(key));
+    job->Run();
+    // A file that cannot be opened or read shows as an empty text; one that cannot be held raises.
+    const TBvLoadFailure failure = job->Failure();
     if (failure == TBvLoadFailure::OutOfMemory) throw std::bad_alloc();
-    if (failure == TBvLoadFailure::TooManyLines || failure == TBvLoadFailure::LineTooLong) loaded.Error();
-    store_.Swap(loaded);
-    ShowLoaded();
+    if (!Shows(failure)) store_.Error();
+    ShowText(*job, key, job->Rows(), job->Widest());
+    Dispose(std::move(job));
 }
 
 void TBigView::LoadFromStream(QIODevice& stream)
 {
+    DropDerive();  // it reads the store, which changes now
     store_.LoadFromStream(stream);
     ShowLoaded();
 }
@@ -215,6 +230,7 @@ void TBigView::SaveToStream(QIODevice& stream) const { store_.SaveToStream(strea
 
 void TBigView::SetTextBuf(const char* buffer)
 {
+    DropDerive();  // it reads the store, which changes now
     store_.SetTextStr(TBvText(buffer, std::strlen(buffer)));
     CalcBvLines(0);
     LimitToDisplayLines(true);  // the top line stays unless the new text is shorter

@@ -25,19 +25,8 @@ void TBigView::MapResize()
     CalcFontSize();
     const int oldViewLines = viewLines_;
     CalcViewLines();
-
-    bool derived = false;
-    int org = -1;
-    TOrgPos keptStart, keptEnd;
-    if (WordWrap() && WrapByte() == 0) {
-        org = ConvertIndexToOrg(viewLineStart_);
-        if (org >= 0) {
-            keptStart = lines_.ToOrg(selStart_);
-            keptEnd = lines_.ToOrg(selEnd_);
-            CalcBvLines(0);
-            derived = true;
-        }
-    }
+    // A new width or font cuts the lines anew in the pixel fit.
+    const bool derived = Rederive();
     CalcScrollRange();
     const int oldWidth = map_.Width();
     ResizeMap();
@@ -48,11 +37,6 @@ void TBigView::MapResize()
     {
         std::optional<TMapLock> lock;
         if (redraw) lock.emplace(*this);
-        if (derived) {
-            SetSelStart(lines_.FromOrg(keptStart));
-            SetSelEnd(lines_.FromOrg(keptEnd));
-            SetViewLineStart(ConvertIndexFromOrg(org));
-        }
         if (GetCount() > viewLines_) SetViewLineEnd(viewLineStart_ + viewLines_ - 1);
         else if (redraw) SetViewLineStart(viewLineStart_);  // the last line of a text that now fits
     }
@@ -99,7 +83,7 @@ void TBigView::DrawRow(QPainter& p, int line, int logicalY, const TBvScreenMap::
 
 void TBigView::MapUpdate()
 {
-    if (mapLock_) return;
+    if (MapFrozen()) return;
     PlaceMapWindow();
     ResizeMap();
     MapClear();
@@ -115,7 +99,7 @@ void TBigView::MapUpdate()
 
 void TBigView::MapScrollDown(int n)
 {
-    if (mapLock_) return;
+    if (MapFrozen()) return;
     if (n > viewLines_) {
         MapUpdate();
         return;
@@ -134,7 +118,7 @@ void TBigView::MapScrollDown(int n)
 
 void TBigView::MapScrollUp(int n)
 {
-    if (mapLock_) return;
+    if (MapFrozen()) return;
     if (n > viewLines_) {
         MapUpdate();
         return;
@@ -214,7 +198,7 @@ void TBigView::Paint(const QRect& clipIn)
         presentSuppressed_ = false;
     }
     const int64_t srcLeft = clip.left() + int64_t(charWidth_) * ScHPos();
-    if (!map_.Covers(srcLeft, srcLeft + clip.width()) && MapWidth() > map_.Width() && !mapLock_) {
+    if (!map_.Covers(srcLeft, srcLeft + clip.width()) && MapWidth() > map_.Width() && !MapFrozen()) {
         presentSuppressed_ = true;
         MapUpdate();  // the view left the kept window of a very wide map
         presentSuppressed_ = false;

@@ -182,7 +182,7 @@ void TBigView::SelOfDblClk(int x, int y)
 void TBigView::MoveSelEnd(TDispPos p)
 {
     const TDispPos oldEnd = selEnd_;
-    const bool known = map_.Shows(selStart_, selEnd_) && !mapLock_;
+    const bool known = map_.Shows(selStart_, selEnd_) && !MapFrozen();
     SetSelEnd(p);
     if (!known) {
         MapUpdate();

@@ -29,7 +29,9 @@
 #include "bigview/BvScreenMap.h"
 #include "bigview/BvScrollAccel.h"
 #include "bigview/ViewFont.h"
+#include "model/BvJob.h"
 #include "model/BvLines.h"
+#include "model/BvLoad.h"
 #include "model/BvStrings.h"
 #include "model/BvText.h"
 #include "model/BvTypes.h"
@@ -96,6 +98,8 @@ public:
     TBvInfo Info(int index) const { return lines_.Info(index); }
     // Re-derives, then limits the selection and the top and last lines to the display lines.
     void CalcBvLines(int fromOrg);
+    // The text's display lines, and the text itself.
+    const TBvLines& DisplayLines() const { return lines_; }
     int64_t TabbedTextWidth(const TBvText& s) const { return lines_.TabbedTextWidth(s); }
     int64_t TabbedTextWidth(const char* s, size_t n) const { return lines_.TabbedTextWidth(s, n); }
     static int IsStrLeadBytePos(const TBvText& s, int pos) { return TBvLines::IsStrLeadBytePos(s, pos); }
@@ -129,8 +133,6 @@ public:
     // the file lines; leaves the display position of the match's first byte, or of the end of
     // the text when there is none. The view neither scrolls nor selects.
     virtual bool Find(const TBvText& text, int& line, int& column) const;
-    // The display lines themselves, for the find dialog's search over them.
-    const TBvLines& DisplayLines() const { return lines_; }
 
     // --- properties ---
     TBvStyle BvStyle() const { return frame_.Style; }
@@ -165,8 +167,11 @@ public:
     void SetWrapByte(int n);
     bool WordWrap() const { return lines_.WordWrap(); }
     void SetWordWrap(bool b);
+    // The three wrap settings at once: one derivation.
+    void SetWrap(const TBvWrap& wrap);
     void SetViewFont(const QFont& font);
     const TViewFont& ViewFont() const { return *font_; }
+    std::shared_ptr<const TViewFont> ViewFontShared() const { return font_; }
     void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
     QMenu* PopupMenu() const { return popupMenu_; }
 
@@ -175,9 +180,40 @@ public:
     std::function<void(TBigView*)> OnBvStyleChanged;
     std::function<void(TBigView*, int&)> OnViewLineChanging;
     std::function<void(TBigView*)> OnViewLineChanged;
-    // Called while LoadFromFile reads the file with the bytes read and the size: it may let the
-    // window paint, which then copies the map as it was; returning false abandons the load.
-    std::function<bool(uint64_t done, uint64_t total)> OnLoadProgress;
+
+    // --- work off the user-interface thread (BigViewJobs.cpp) ---
+    // Loads a file on worker threads, its display lines derived by the view's settings with
+    // tabStop as the tab width, while the view goes on showing its text (keys, selection and copy
+    // work on it). Then, in one step, the view shows the new text from its first line, or, when it
+    // cannot be shown or the load was cancelled, stays as it was; done is called right after, on
+    // this thread, with why the text is not whole (None when it is). A file below SyncLoadBelow
+    // bytes is loaded at once, before BeginLoad returns.
+    virtual void BeginLoad(const TBvLoadSource& source, int tabStop, std::function<void(TBvLoadFailure)> done);
+    bool Loading() const { return bool(loadDone_); }
+    // Ends the running load at its next part; done then hears Cancelled.
+    void CancelLoad();
+    // How far the running load has got, from 0 to below 1; -1 while the size is unknown.
+    double LoadProgress() const;
+    // Whether display lines are being derived off this thread for the text shown (or about to
+    // be): the map keeps what it shows until they are ready.
+    bool Rederiving() const { return bool(derive_); }
+    static inline uint64_t SyncLoadBelow = uint64_t(4) << 20;
+    // Texts of this many bytes and more are derived again (resize, font, wrap settings, tab
+    // width) off this thread.
+    static inline uint64_t AsyncDeriveFrom = uint64_t(8) << 20;
+    // While a hold lives, nothing replaces the text or its display lines (a search runs over
+    // them); what finished meanwhile is shown once the last hold goes.
+    class THold {
+    public:
+        explicit THold(TBigView& v) : v_(v) { ++v_.holds_; }
+        ~THold() { v_.Release(); }
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        TBigView& v_;
+    };
+    bool Held() const { return holds_ > 0; }
 
     // --- public state ---
     int ViewLineStart() const { return viewLineStart_; }
@@ -274,6 +310,8 @@ public:
 
 signals:
     void viewLineChanged();
+    // The last hold has gone (work deferred by it has been done).
+    void released();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -353,12 +391,62 @@ private:
     template <class Steps>
     void RedrawAfter(bool redraw, Steps&& steps);
     bool TextEndsOnView() const;  // rows below the last display line are on view
-    void ShowLoaded();
+    void ShowLoaded(int widest = -1);
+    // MapLock, or display lines about to be replaced: the map keeps what it shows.
+    bool MapFrozen() const { return mapLock_ || rowsPending_; }
+
+    // --- work off the user-interface thread (BigViewJobs.cpp) ---
+    // What display lines were, or are to be, derived by.
+    struct TDeriveKey {
+        TBvWrap wrap;
+        int clientWidth = 0;
+        std::shared_ptr<const TViewFont> font;
+        // Rows derived by one key serve the other: the width and the font count in the pixel fit only.
+        bool Serves(const TDeriveKey& o) const;
+    };
+    TDeriveKey WantedKey() const;
+    // The key a staged text is derived by: the settings now, with its own tab width.
+    TDeriveKey StagedKey() const;
+    // The font and client width of key, for measuring on other threads.
+    static std::shared_ptr<const TBvMeasure> MeasureFor(const TDeriveKey& key);
+    // The display lines are to follow the settings now in force: derived at once for a small
+    // text (true when there are rows and they were replaced), else off this thread.
+    bool Rederive();
+    void StartDerive();
+    void DeriveEnded();
+    void LoadEnded();
+    void FinishLoad(TBvLoadFailure failure);
+    // Gives up the staged text.
+    void DropStaged();
+    // rows, derived by key, replace those on view (and get the old ones); the top file line and
+    // the selection stay.
+    void TakeRows(TBvRows& rows, const TDeriveKey& key, int widest);
+    // The job's text and rows replace the view's in one step (the job and rows get the old ones).
+    void ShowText(TBvJob& job, const TDeriveKey& key, TBvRows& rows, int widest);
+    // Before an edit of the text: a derivation off this thread for it stops (it reads the text).
+    void DropDerive();
+    // Frees what the view no longer shows; on another thread when it is large.
+    void Dispose(std::unique_ptr<TBvJob> job, TBvStrings* store = nullptr, TBvRows* rows = nullptr);
+    void Release();
 
     // Document model.
     TBvStrings store_;
-    std::unique_ptr<TViewFont> font_;
+    std::shared_ptr<const TViewFont> font_;
     TBvLines lines_;
+    TDeriveKey rowsKey_;  // what the display lines on view were derived by
+
+    // Work off this thread: the load running, or ended and waiting for its display lines (staged_);
+    // the derivation running, for the staged text or else the view's own.
+    std::unique_ptr<TBvJob> load_;
+    std::function<void(TBvLoadFailure)> loadDone_;
+    TDeriveKey loadKey_;
+    std::unique_ptr<TBvJob> staged_;
+    std::unique_ptr<TBvJob> derive_;
+    TDeriveKey deriveKey_;
+    bool rowsPending_ = false;
+    int holds_ = 0;
+    bool endedInHold_ = false;
+    std::thread disposer_;
 
     // Fields, in the order of the control's description.
     TBvFrame frame_;  // BvStyle and the caption

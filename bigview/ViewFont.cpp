@@ -64,18 +64,26 @@ int TViewFont::PairAdvance(uint8_t lead, uint8_t trail) const
 {
     if (grid_) return 2 * charWidth_;
     auto& row = pairRows_[lead];
-    if (!row) {
-        row = std::make_unique<std::array<uint16_t, 256>>();
+    std::call_once(pairOnce_[lead], [&] {
+        auto made = std::make_unique<std::array<uint16_t, 256>>();
         const QFontMetrics fm(font_);
         const cp932::Table& table = cp932::Table::Instance();
         for (int t = 0; t < 256; ++t) {
             const char16_t c = cp932::IsTrailByte(uint8_t(t)) ? table.Pair(lead, uint8_t(t)) : cp932::Table::kNone;
             int adv = 2 * charWidth_;
             if (c != cp932::Table::kNone && raw_.supportsCharacter(QChar(c))) adv = fm.horizontalAdvance(QChar(c));
-            (*row)[size_t(t)] = uint16_t(adv);
+            (*made)[size_t(t)] = uint16_t(adv);
         }
-    }
+        row = std::move(made);
+    });
     return (*row)[trail];
+}
+
+void TViewFont::PrepareForThreads() const
+{
+    if (grid_) return;
+    for (int lead = 0; lead < 256; ++lead)
+        if (cp932::IsLeadByte(uint8_t(lead))) PairAdvance(uint8_t(lead), 0x40);
 }
 
 quint32 TViewFont::Glyph(const uint8_t* b, const cp932::Cell& cell) const

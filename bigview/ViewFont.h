@@ -6,6 +6,7 @@
 #include <QRawFont>
 #include <array>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "model/BvMeasure.h"
@@ -30,6 +31,9 @@ public:
     bool CellGrid() const { return grid_; }
 
     int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const;
+    // Makes every advance now, on the calling thread, so that measuring touches no font engine
+    // and may run on several threads at once.
+    void PrepareForThreads() const;
     // Pixel offset after each byte of s, as TabbedTextWidth of that prefix (the first byte of
     // a two-byte character gets the width of the prefix ending on it, a lone lead byte's cell).
     // For hit-testing with prefixes measured once.
@@ -55,8 +59,10 @@ private:
     int ascent_ = 10;
     bool grid_ = true;
     std::array<int, 256> single_{};
-    // Advances of two-byte characters, one row of 256 per lead byte, made when first needed.
+    // Advances of two-byte characters, one row of 256 per lead byte, made when first needed (once,
+    // also when several threads measure at the same time).
     mutable std::array<std::unique_ptr<std::array<uint16_t, 256>>, 256> pairRows_;
+    mutable std::array<std::once_flag, 256> pairOnce_;
     // Glyph indexes in the view font (0: not in it), per single byte and per two-byte code.
     std::array<quint32, 256> singleGlyph_{};
 

@@ -139,6 +139,9 @@ int TFindDlg::Search(bool forward, const std::string& text, int from)
             if (busy) QApplication::restoreOverrideCursor();
         }
     } restore{busy};
+    // The text and its display lines stay as they are while the search runs over them (a load
+    // that ends meanwhile is shown after it).
+    const TBigView::THold hold(*view_);
     const TBvLines& lines = view_->DisplayLines();
     return forward ? find.Forward(lines, from, progress) : find.Backward(lines, from, progress);
 }

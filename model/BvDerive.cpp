@@ -14,8 +14,6 @@ int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
 
 // What the split's idle time derives at a time, so that the split goes on soon.
 constexpr uint64_t kHelpBytes = 256 << 10;
-// Below this much text a derivation runs on the calling thread alone.
-constexpr uint64_t kParallelFrom = 2 << 20;
 // Runs per thread of a parallel derivation: enough that a thread slowed by the other work of the
 // machine does not hold up the rest.
 constexpr int kRunsPerThread = 4;

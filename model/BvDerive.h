@@ -58,8 +58,10 @@ public:
     // widest the longest piece's byte count. False when stopped.
     bool Finish(TBvRows& rows, int& widest);
 
-    // Threads a parallel derivation uses at most (tests make it 1 or more than the cores).
+    // Threads a parallel derivation uses at most (tests make it 1 or more than the cores), and
+    // the bytes of text from which it uses more than the calling thread.
     static int threads;
+    static constexpr uint64_t kParallelFrom = 2 << 20;
 
 private:
     // Derives lines [from, to) into rows; false when stopped.

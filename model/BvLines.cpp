@@ -71,9 +71,9 @@ void TBvLines::CalcBvLines(int fromOrg)
     widest_ = fromOrg <= 0 ? widest : 0;
 }
 
-void TBvLines::Adopt(TBvRows&& rows, const TBvWrap& wrap, int widest)
+void TBvLines::Adopt(TBvRows& rows, const TBvWrap& wrap, int widest)
 {
-    rows_ = std::move(rows);
+    rows_.Swap(rows);
     wrap_ = wrap;
     widest_ = widest;
 }

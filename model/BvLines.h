@@ -46,7 +46,10 @@ public:
     // The wrap settings in force, and rows derived by them elsewhere (off this thread) taken in
     // one step, with the longest piece's byte count.
     TBvWrap Wrap() const { return wrap_; }
-    void Adopt(TBvRows&& rows, const TBvWrap& wrap, int widest);
+    // Sets the wrap settings without deriving (the rows are derived by them elsewhere).
+    void SetWrap(const TBvWrap& wrap) { wrap_ = wrap; }
+    // rows and these exchange places: the caller gets the old rows back.
+    void Adopt(TBvRows& rows, const TBvWrap& wrap, int widest);
     // The longest piece's byte count after a derivation from the first line (0 when unknown).
     int Widest() const { return widest_; }
     int64_t TabbedTextWidth(const char* s, size_t n) const;

@@ -148,6 +148,7 @@ TBvLoadFailure TBvLoadFile(const TBvLoadSource& source, TBvStrings& store, const
             // A line past the position limit is refused as soon as it gets there.
             if (split.Pending() > size_t(INT32_MAX)) throw TBvLoadFailure::LineTooLong;
             have = got;
+            file.Taken(have);
             if (progress) progress->split.store(have, std::memory_order_relaxed);
             // The last line's end may still grow by the LF of a CR LF.
             if (sink) sink->Published(std::max(store.Count() - 1, 0));

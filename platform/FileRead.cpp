@@ -36,6 +36,9 @@ constexpr uint64_t kReserve = uint64_t(64) << 20;
 constexpr size_t kPopulateStep = size_t(4) << 20;
 // How often a long read looks at the memory left.
 constexpr size_t kMemoryCheckEvery = size_t(64) << 20;
+// How far the reading thread may run ahead of what the caller has taken: so that a caller that
+// refuses the text part way (a line past the position limit) has not had gigabytes read for it.
+constexpr size_t kReadAhead = size_t(128) << 20;
 
 size_t RoundUp(size_t n, size_t unit) { return (n + unit - 1) / unit * unit; }
 
@@ -170,6 +173,8 @@ void TFileReader::ReadFixed()
             checked = got;
             if (!Fits(size_ - got + kReserve)) return Publish(got, kFinished | kNoMemory);
         }
+        for (size_t taken; got - (taken = taken_.load(std::memory_order_acquire)) > kReadAhead && !Stopped();)
+            taken_.wait(taken, std::memory_order_acquire);
         const auto start = std::chrono::steady_clock::now();
         const ssize_t r = ReadSome(fd_, data_ + got, std::min<size_t>(kChunk, size_t(size_) - got));
         if (r < 0) return Publish(got, kFinished | kReadError);
@@ -254,6 +259,7 @@ bool TFileReader::PopulateAhead(size_t got)
 void TFileReader::Stop()
 {
     stop_.store(true, std::memory_order_relaxed);
+    Taken(SIZE_MAX);  // wakes a reading thread that waits for the caller
     if (thread_.joinable()) thread_.join();
     const uint64_t s = state_.load(std::memory_order_acquire);
     if (!(s & kFinished)) Publish(size_t(s & kCount), kFinished | (s & kReadError));

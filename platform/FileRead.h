@@ -63,6 +63,13 @@ public:
     // Waits until more than `have` bytes have been read or the reading has ended, and returns
     // the count read. Throws std::bad_alloc when the memory left ran out while reading.
     size_t Wait(size_t have);
+    // The caller has taken the first n bytes: the reading thread stays at most a few hundred
+    // megabytes ahead of it.
+    void Taken(size_t n)
+    {
+        taken_.store(n, std::memory_order_release);
+        taken_.notify_one();
+    }
     // The count read so far, without waiting (when a second thread reads).
     size_t Available() const { return size_t(state_.load(std::memory_order_acquire) & kCount); }
     // Whether a second thread reads, so that the caller may do other work while it waits.
@@ -101,6 +108,7 @@ private:
     // Bytes read, with the finished and out-of-memory flags in the top bits.
     std::atomic<uint64_t> state_{0};
     std::atomic<bool> stop_{false};
+    std::atomic<size_t> taken_{0};
     const std::atomic<bool>* cancel_ = nullptr;
     std::thread thread_;
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this

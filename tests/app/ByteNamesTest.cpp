@@ -122,7 +122,6 @@ protected:
     void SetUp() override
     {
         ByteNamesTest::SetUp();
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
                                 QMessageBox::StandardButton) { return QMessageBox::Ok; };
@@ -135,7 +134,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
         ByteNamesTest::TearDown();
     }
     // Runs the Open command; act works the dialog once it is up, then it is closed if still open.
@@ -204,7 +202,7 @@ TEST_F(ByteNamesDialogTest, TheSecondListFollowsTheFilterATypedWildcardAndTheFol
     EXPECT_EQ(typed, QStringList({"テスト.log"}));
     EXPECT_EQ(none, QStringList({"hidden"}));
     EXPECT_EQ(grown, QStringList({"あい.txt", "新規.txt"}));
-    EXPECT_EQ(CurrentFileName, "");
+    EXPECT_EQ(form->CurrentFileName(), "");
 }
 
 TEST_F(ByteNamesDialogTest, ChoosingANameThatIsNoUtf8OpensExactlyItsBytes)
@@ -271,7 +269,6 @@ TEST_F(ByteNamesDialogTest, ChoosingANameThatIsNoUtf8OpensExactlyItsBytes)
          d + "normal.txt", "normal", "normal.txt"},
     };
     for (const auto& w : ways) {
-        CurrentFileName.clear();
         form->BigView1->Clear();
         bool listed = false;
         Open([&] {
@@ -279,7 +276,7 @@ TEST_F(ByteNamesDialogTest, ChoosingANameThatIsNoUtf8OpensExactlyItsBytes)
             if (listed) w.choose();
         });
         EXPECT_TRUE(listed) << w.way;
-        EXPECT_EQ(CurrentFileName, w.opened) << w.way;
+        EXPECT_EQ(form->CurrentFileName(), w.opened) << w.way;
         EXPECT_EQ(FirstLine(), w.firstLine) << w.way;
         EXPECT_FALSE(dialog->isVisible()) << w.way;
         EXPECT_EQ(form->windowTitle(), dir.path() + "/" + QString::fromUtf8(w.caption) + " - Tavuko") << w.way;

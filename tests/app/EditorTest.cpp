@@ -87,7 +87,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
                                     QMessageBox::StandardButtons, QMessageBox::StandardButton) {
@@ -102,7 +101,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
         qunsetenv("TAVUKO_FAKE_EDITOR_RECORD");
     }
     std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
@@ -140,7 +138,7 @@ TEST_F(EditorCommandTest, TheEditorStartsWithTheExpandedTemplateOrTheMessageSays
         started.clear();
         form->Settings.EditorName = c.name;
         form->Settings.EditorParam = c.param;
-        CurrentFileName = c.file;
+        form->OpenFile(c.file, false);  // a file that is not there is shown under its name
         startSucceeds = c.starts;
         form->ExecEditor1->trigger();
         if (c.name.isEmpty()) EXPECT_TRUE(started.empty());
@@ -162,7 +160,6 @@ TEST_F(EditorCommandTest, LineIsTheTopDisplayLineNotTheFileLine)
     // One long line wrapped into many display lines, then a short one.
     const std::string name = Write("long.txt", QByteArray(5000, 'x') + "\r\nshort\r\n");
     form->show();
-    CurrentFileName = name;
     form->OpenFile(name, true);
     ASSERT_GT(form->BigView1->GetCount(), 20);
     form->BigView1->SetViewLineStart(10);
@@ -187,9 +184,10 @@ TEST_F(EditorCommandTest, ARealEditorReceivesTheFileNameAsItsOneArgument)
     for (const std::string& leaf : names) {
         const QString record = dir.filePath(QStringLiteral("args%1").arg(++n));
         qputenv("TAVUKO_FAKE_EDITOR_RECORD", QFile::encodeName(record));
-        CurrentFileName = QFile::encodeName(dir.path()).toStdString() + "/" + leaf;
+        const std::string name = QFile::encodeName(dir.path()).toStdString() + "/" + leaf;
+        form->OpenFile(name, false);  // not there: shown under its name
         form->ExecEditor1Click();
-        EXPECT_EQ(WaitForRecordedArgs(record), (Args{"--line=1", CurrentFileName})) << leaf;
+        EXPECT_EQ(WaitForRecordedArgs(record), (Args{"--line=1", name})) << leaf;
     }
     EXPECT_TRUE(messages.empty());
 }

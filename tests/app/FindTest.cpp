@@ -37,7 +37,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         view = form->BigView1;
         dlg = new TFindDlg(form.get(), view);
@@ -49,7 +48,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
     void Activate()
     {
@@ -61,8 +59,7 @@ protected:
     std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QByteArray& bytes, const QString& name = QStringLiteral("a.txt"))
     {
-        CurrentFileName = Write(name, bytes);
-        form->OpenFile(CurrentFileName, true);
+        form->OpenFile(Write(name, bytes), true);
         Activate();
     }
 
@@ -301,17 +298,17 @@ TEST_F(FindTest, TheCommandsActOnlyWhileTheirItemsAreEnabled)
 TEST_F(FindTest, TheTitleCarriesTheFindTextAcrossOpens)
 {
     // A C-style path as a file name, and the example of the title rule.
-    CurrentFileName = "C:\\doc\\a.txt";
+    form->OpenFile("C:\\doc\\a.txt", false);  // not there: shown under its name
     dlg->Edit1->setText(QStringLiteral("abc"));
     form->UpdateTitle();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("C:\\doc\\a.txt - Tavuko (検索\"abc\")"));
-    CurrentFileName.clear();
+    form->OpenFile("", false);  // no file
     form->UpdateTitle();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tavuko (検索\"abc\")"));
 
     Open("日本語\r\n", QStringLiteral("一.txt"));
     FindViaDialog(QStringLiteral("日本語 \"x\""));
-    const QString name = QFile::decodeName(QByteArray::fromStdString(CurrentFileName));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(form->CurrentFileName()));
     EXPECT_EQ(form->windowTitle(), name + QStringLiteral(" - Tavuko (検索\"日本語 \"x\"\")"));
     Open("other\r\n", QStringLiteral("二.txt"));
     EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral("/二.txt - Tavuko (検索\"日本語 \"x\"\")")));

@@ -149,7 +149,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
                                     QMessageBox::StandardButtons, QMessageBox::StandardButton) {
@@ -165,7 +164,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
 
     QTemporaryDir dir;

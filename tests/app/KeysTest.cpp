@@ -40,7 +40,6 @@ protected:
         // The user's store of this test only.
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         view = form->BigView1;
         form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
@@ -62,7 +61,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
         qputenv("XDG_CONFIG_HOME", oldConfig);
     }
 
@@ -74,11 +72,7 @@ protected:
         return Write(name, bytes);
     }
     std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
-    void Open(const std::string& name)
-    {
-        CurrentFileName = name;
-        form->OpenFile(name, true);
-    }
+    void Open(const std::string& name) { form->OpenFile(name, true); }
     int Top() const { return view->ViewLineStart(); }
     std::string FirstLine() const { return view->GetCountOrg() ? view->GetOrg(0).str() : std::string(); }
 
@@ -201,11 +195,11 @@ TEST_F(KeysTest, ShiftDoesNotTurnCommaAndPeriodIntoOtherKeys)
 TEST_F(KeysTest, CtrlFIsTheFindShortcutAndNeverPagesDown)
 {
     Open(Lines(300));
-    CurrentFileName.clear();  // Find disabled: the shortcut still belongs to the menu
+    form->OpenFile("", false);  // no file: Find disabled, and the shortcut still belongs to the menu
     PressKey(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(Top(), 0);
     EXPECT_FALSE(form->Find1->isEnabled());
-    CurrentFileName = "x";  // Find enabled by the Edit menu's update before the shortcut
+    form->OpenFile(Lines(300), false);  // Find enabled by the Edit menu's update before the shortcut
     PressKey(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(Top(), 0);
     EXPECT_TRUE(form->Find1->isEnabled());
@@ -258,7 +252,7 @@ TEST_F(KeysTest, RReloadsOnlyWithoutCcrScrollAndCtrlLAlways)
     PressKey(Qt::Key_L, Qt::ControlModifier);
     EXPECT_EQ(FirstLine(), "newest");
     PressKey(Qt::Key_L);  // unlinked: nothing
-    EXPECT_EQ(CurrentFileName, name);
+    EXPECT_EQ(form->CurrentFileName(), name);
     EXPECT_EQ(form->History.Count(), 1);  // reloading never changes the history
 }
 
@@ -607,7 +601,7 @@ TEST_F(HistoryKeysTest, OpenABCThenBackThenD)
 
     PressKey(Qt::Key_Backspace);
     EXPECT_EQ(FirstLine(), "B.txt");
-    EXPECT_EQ(CurrentFileName, b);
+    EXPECT_EQ(form->CurrentFileName(), b);
     EXPECT_EQ(Checked(), 1);
     EXPECT_TRUE(form->Back1->isEnabled());
     EXPECT_TRUE(form->Forward1->isEnabled());
@@ -663,7 +657,7 @@ TEST_F(HistoryKeysTest, TheGoMenuShowsTenEntriesTheTenthAsZero)
     EXPECT_EQ(items[9], QStringLiteral("&0 ") + QFile::decodeName(QByteArray::fromStdString(names[2])));
     // Choosing an item shows its file and moves the mark; the history stays.
     form->HistP[6]->trigger();
-    EXPECT_EQ(CurrentFileName, names[5]);
+    EXPECT_EQ(form->CurrentFileName(), names[5]);
     EXPECT_EQ(Checked(), 6);
     EXPECT_EQ(form->History.Count(), 12);
     // The current one chosen again reloads it.
@@ -692,12 +686,12 @@ TEST_F(HistoryKeysTest, ThirtyFilesAndBackTwentyNineTimesReachTheFirst)
         PressKey(Qt::Key_Backspace);
         EXPECT_EQ(Checked(), i + 1 < 10 ? i + 1 : -1) << i;  // entries past the tenth have no item
     }
-    EXPECT_EQ(CurrentFileName, names[0]);
+    EXPECT_EQ(form->CurrentFileName(), names[0]);
     EXPECT_EQ(FirstLine(), "n0.txt");
     EXPECT_FALSE(form->Back1->isEnabled());
     // Forward from there comes back into the menu's items.
     for (int i = 0; i < 20; ++i) PressKey(Qt::Key_Backspace, Qt::ShiftModifier);
-    EXPECT_EQ(CurrentFileName, names[20]);
+    EXPECT_EQ(form->CurrentFileName(), names[20]);
     EXPECT_EQ(Checked(), 9);
 }
 

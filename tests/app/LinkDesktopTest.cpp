@@ -24,6 +24,7 @@
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "platform/FileRead.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -33,11 +34,11 @@ class TRecordingView : public TBigView {
 public:
     std::vector<std::string> Loads;
     std::function<void(const std::string&)> OnLoad;
-    void LoadFromFile(const std::string& name) override
+    void BeginLoad(const TBvLoadSource& source, int tabStop, std::function<void(TBvLoadFailure)> done) override
     {
-        Loads.push_back(name);
-        if (OnLoad) OnLoad(name);
-        TBigView::LoadFromFile(name);
+        Loads.push_back(source.name);
+        if (OnLoad) OnLoad(source.name);
+        TBigView::BeginLoad(source, tabStop, std::move(done));
     }
 };
 
@@ -60,7 +61,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         view = new TRecordingView;
         form = std::make_unique<TForm1>(view);
         form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
@@ -77,7 +77,6 @@ protected:
     {
         form.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("sender"));
-        CurrentFileName.clear();
     }
     QDBusPendingCall Send(const QString& request)
     {
@@ -128,7 +127,7 @@ TEST_F(OpenRequestDesktopTest, AThousandRequestsOpenEveryFileInOrderAndTheWindow
 
     EXPECT_EQ(flood.readAllStandardOutput().trimmed(), "true 1000 false 0 error 0");
     EXPECT_EQ(view->Loads, names);
-    EXPECT_EQ(CurrentFileName, names.back());
+    EXPECT_EQ(form->CurrentFileName(), names.back());
     EXPECT_EQ(view->GetOrg(0).str(), "line 999");
     EXPECT_TRUE(messages.empty());
     // The requests were handled one per pass of the event loop, other work in between.
@@ -138,10 +137,11 @@ TEST_F(OpenRequestDesktopTest, AThousandRequestsOpenEveryFileInOrderAndTheWindow
 TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnsweredAfterIt)
 {
     const std::string first = Write("first.txt", "1\r\n"), second = Write("second.txt", "2\r\n");
-    // The first load fails: its message box runs a modal loop, in which the second request comes.
+    // The first load fails (no memory left for it): its message box runs a modal loop, in which
+    // the second request comes.
     bool failFirst = true;
     view->OnLoad = [&](const std::string&) {
-        if (std::exchange(failFirst, false)) throw std::bad_alloc();
+        platform::AvailableMemory = std::exchange(failFirst, false) ? [] { return uint64_t(0); } : platform::SystemAvailableMemory;
     };
     QDBusPendingCall secondCall = Send(QString());
     std::vector<std::string> loadsDuringMessage;
@@ -203,7 +203,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
                                     QMessageBox::StandardButtons, QMessageBox::StandardButton) {
@@ -216,7 +215,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
     // What the stand-in received, once everything this process sent before has arrived: a call
     // on the same connection waits for its answer, and the bus keeps one sender's order.
@@ -243,8 +241,7 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("Subject: one line\r\n");
         f.close();
-        CurrentFileName = QFile::encodeName(name).toStdString();
-        form->OpenFile(CurrentFileName, true);
+        form->OpenFile(QFile::encodeName(name).toStdString(), true);
     }
 
     QTemporaryDir dir;

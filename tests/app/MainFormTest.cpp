@@ -22,34 +22,36 @@
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
-#include "platform/Exception.h"
+#include "platform/FileRead.h"
 #include "support/TestFiles.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
-// A view that records the content operations the main window asks of it and can make a load
-// raise, as a file of 2 GiB and more or exhausted memory does.
+// A view that records the content operations the main window asks of it.
 class TRecordingView : public TBigView {
 public:
     std::vector<std::string> Calls;
     long long PaintsBeforeLoad = -1;  // the view's paints when the last load began
-    enum { NoRaise, RaiseRange, RaiseNoMemory } Raise = NoRaise;
 
     void Clear() override
     {
         Calls.push_back("Clear");
         TBigView::Clear();
     }
-    void LoadFromFile(const std::string& name) override
+    void BeginLoad(const TBvLoadSource& source, int tabStop, std::function<void(TBvLoadFailure)> done) override
     {
-        Calls.push_back("Load " + name);
+        Calls.push_back("Load " + source.name);
         PaintsBeforeLoad = PaintCalls();
-        if (Raise == RaiseRange) throw Exception("インデックスがリストの範囲を超えています");
-        if (Raise == RaiseNoMemory) throw std::bad_alloc();
-        TBigView::LoadFromFile(name);
+        TBigView::BeginLoad(source, tabStop, std::move(done));
     }
+};
+
+// A load that cannot be held, as a file larger than the memory left gives.
+struct NoMemoryLeft {
+    NoMemoryLeft() { platform::AvailableMemory = [] { return uint64_t(0); }; }
+    ~NoMemoryLeft() { platform::AvailableMemory = platform::SystemAvailableMemory; }
 };
 
 struct Message {
@@ -63,7 +65,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         view = new TRecordingView;
         form = std::make_unique<TForm1>(view);
         form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
@@ -76,17 +77,11 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
 
     // Writes bytes to a file in the test's directory and returns its full name.
     std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
-    // What every caller does: the name into CurrentFileName, then OpenFile on it.
-    void Open(const std::string& name)
-    {
-        CurrentFileName = name;
-        form->OpenFile(name, true);
-    }
+    void Open(const std::string& name) { form->OpenFile(name, true); }
     std::string FirstLine() const { return view->GetCountOrg() ? view->GetOrg(0).str() : std::string(); }
     QString Caption() const { return form->windowTitle(); }
 
@@ -102,8 +97,7 @@ TEST_F(MainFormTest, CaptionIsTavukoOrTheFileNameFollowedByTavuko)
     const std::string name = Write("a b.txt", "abc\r\n");
     Open(name);
     EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(name)) + " - Tavuko");
-    CurrentFileName.clear();
-    form->UpdateTitle();
+    form->OpenFile("", false);  // no file
     EXPECT_EQ(Caption(), "Tavuko");
     // A Japanese name reads as the file system gives it.
     const std::string jp = Write(QStringLiteral("日本語.txt"), "x");
@@ -122,7 +116,7 @@ TEST_F(MainFormTest, TabWidthComesFromTheExtensionAfterTheLastSeparator)
     for (const auto& [name, tab] : cases) EXPECT_EQ(TForm1::TabStopForFile(name), tab) << name;
 }
 
-TEST_F(MainFormTest, ADifferentExtensionEmptiesTheViewBeforeTheTabWidthChanges)
+TEST_F(MainFormTest, ADifferentExtensionBringsItsTabWidthWithTheText)
 {
     const std::string txt = Write("a.txt", "\tone\r\n");
     const std::string txt2 = Write("b.txt", "\ttwo\r\n");
@@ -132,9 +126,10 @@ TEST_F(MainFormTest, ADifferentExtensionEmptiesTheViewBeforeTheTabWidthChanges)
     view->Calls.clear();
     Open(txt2);
     EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + txt2}));
+    // The view keeps the old text until the new one is shown, with its tab width, in one step.
     view->Calls.clear();
     Open(c);
-    EXPECT_EQ(view->Calls, std::vector<std::string>({"Clear", "Load " + c}));
+    EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + c}));
     EXPECT_EQ(view->ViewTabStop(), 4);
     EXPECT_EQ(FirstLine(), "\tthree");
     // A width chosen by hand gives way to the extension's on the next reload.
@@ -153,7 +148,7 @@ TEST_F(MainFormTest, FirstArgumentIsOpenedWhenFirstShownAndTheRestIgnored)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view->Calls.empty(); }));
     EXPECT_GT(view->PaintsBeforeLoad, 0);
     EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a}));
-    EXPECT_EQ(CurrentFileName, a);
+    EXPECT_EQ(form->CurrentFileName(), a);
     EXPECT_EQ(FirstLine(), "first");
     EXPECT_TRUE(form->Reload1->isEnabled());
     // Showing again (after being minimised, say) opens nothing more.
@@ -182,7 +177,7 @@ TEST_F(MainFormTest, AMissingFileIsShownEmptyWithoutAMessage)
     Open(missing);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(view->GetCountOrg(), 0);
-    EXPECT_EQ(CurrentFileName, missing);
+    EXPECT_EQ(form->CurrentFileName(), missing);
     EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(missing)) + " - Tavuko");
     EXPECT_TRUE(form->Reload1->isEnabled());
     // A directory reads the same way.
@@ -191,18 +186,19 @@ TEST_F(MainFormTest, AMissingFileIsShownEmptyWithoutAMessage)
     EXPECT_EQ(view->GetCountOrg(), 0);
 }
 
-TEST_F(MainFormTest, ALoadThatRaisesIsReportedAndLeavesAnEmptyView)
+TEST_F(MainFormTest, ALoadThatCannotBeHeldIsReportedAndLeavesAnEmptyView)
 {
-    for (auto raise : {TRecordingView::RaiseRange, TRecordingView::RaiseNoMemory}) {
+    for (int round = 0; round < 2; ++round) {
         messages.clear();
-        view->Raise = TRecordingView::NoRaise;
         Open(Write("a.txt", "text\r\n"));
         ASSERT_EQ(FirstLine(), "text");
         const std::vector<std::string> history = form->History.Entries();
         const bool back = form->Back1->isEnabled(), forward = form->Forward1->isEnabled();
-        view->Raise = raise;
         const std::string big = Write("big.c", "x");
-        Open(big);
+        {
+            NoMemoryLeft noMemory;
+            Open(big);
+        }
         ASSERT_EQ(messages.size(), 1u);
         // The history and its moves are left as they were.
         EXPECT_EQ(form->History.Entries(), history);
@@ -212,7 +208,7 @@ TEST_F(MainFormTest, ALoadThatRaisesIsReportedAndLeavesAnEmptyView)
         EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
         EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
         EXPECT_EQ(view->GetCountOrg(), 0);
-        EXPECT_EQ(CurrentFileName, "");
+        EXPECT_EQ(form->CurrentFileName(), "");
         EXPECT_EQ(Caption(), "Tavuko");
         // The tab width was chosen before the load and stays; Reload stays enabled.
         EXPECT_EQ(view->ViewTabStop(), 4);
@@ -220,11 +216,10 @@ TEST_F(MainFormTest, ALoadThatRaisesIsReportedAndLeavesAnEmptyView)
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
     // Reloading now opens the empty name: still empty, no message, caption "Tavuko".
-    view->Raise = TRecordingView::NoRaise;
     messages.clear();
     view->Calls.clear();
     form->Reload1Click();
-    EXPECT_EQ(view->Calls, std::vector<std::string>({"Clear", "Load "}));
+    EXPECT_EQ(view->Calls, std::vector<std::string>({"Load "}));
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(view->GetCountOrg(), 0);
     EXPECT_EQ(Caption(), "Tavuko");
@@ -232,8 +227,10 @@ TEST_F(MainFormTest, ALoadThatRaisesIsReportedAndLeavesAnEmptyView)
 
 TEST_F(MainFormTest, AFirstLoadThatRaisesLeavesReloadDisabled)
 {
-    view->Raise = TRecordingView::RaiseRange;
-    Open(Write("a.txt", "x"));
+    {
+        NoMemoryLeft noMemory;
+        Open(Write("a.txt", "x"));
+    }
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(form->Reload1->isEnabled());
     view->Calls.clear();
@@ -250,7 +247,7 @@ TEST_F(MainFormTest, ReloadReadsTheFileAgainWithoutChangingTheName)
     Write("a.txt", "new\r\n");
     form->Reload1->trigger();
     EXPECT_EQ(FirstLine(), "new");
-    EXPECT_EQ(CurrentFileName, name);
+    EXPECT_EQ(form->CurrentFileName(), name);
     // The context menu's twin does the same.
     Write("a.txt", "newer\r\n");
     form->PopupMenu1Popup();
@@ -329,7 +326,7 @@ TEST_F(MainFormTest, DroppingFilesOpensTheFirstByItsFullName)
     EXPECT_TRUE(drop.isAccepted());
 
     EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + first}));
-    EXPECT_EQ(CurrentFileName, first);
+    EXPECT_EQ(form->CurrentFileName(), first);
     EXPECT_EQ(FirstLine(), "one");
     EXPECT_TRUE(Caption().endsWith(QStringLiteral("/first.txt - Tavuko")));
     EXPECT_TRUE(form->Reload1->isEnabled());
@@ -397,7 +394,7 @@ TEST_F(MainFormTest, OpenDialogOpensTheChosenFileAndCancelDoesNothing)
     WhenShown(d, [d] { d->reject(); });
     form->Open1Click();
     EXPECT_TRUE(view->Calls.empty());
-    EXPECT_EQ(CurrentFileName, "");
+    EXPECT_EQ(form->CurrentFileName(), "");
 
     const auto choose = [d](const std::string& path) {
         WhenShown(d, [d, path] {
@@ -410,7 +407,7 @@ TEST_F(MainFormTest, OpenDialogOpensTheChosenFileAndCancelDoesNothing)
     };
     choose(name);
     form->Open1Click();
-    EXPECT_EQ(CurrentFileName, name);
+    EXPECT_EQ(form->CurrentFileName(), name);
     EXPECT_EQ(FirstLine(), "begin");
     EXPECT_EQ(view->ViewTabStop(), 2);
 
@@ -418,7 +415,7 @@ TEST_F(MainFormTest, OpenDialogOpensTheChosenFileAndCancelDoesNothing)
     const std::string typed = QFile::encodeName(dir.filePath("typed.txt")).toStdString();
     choose(typed);
     form->Open1Click();
-    EXPECT_EQ(CurrentFileName, typed);
+    EXPECT_EQ(form->CurrentFileName(), typed);
     EXPECT_EQ(view->GetCountOrg(), 0);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(typed)) + " - Tavuko");

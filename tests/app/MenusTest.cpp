@@ -99,7 +99,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->UserStoreFile = dir.filePath(QStringLiteral("user.reg"));
         view = form->BigView1;
@@ -109,7 +108,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
     void Show()
     {
@@ -121,8 +119,7 @@ protected:
     std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QString& name, const QByteArray& bytes)
     {
-        CurrentFileName = Write(name, bytes);
-        form->OpenFile(CurrentFileName, true);
+        form->OpenFile(Write(name, bytes), true);
     }
     // A right click in the view; the context menu it opens, closed again by Escape.
     struct Popup {
@@ -240,7 +237,7 @@ TEST_F(MenusTest, AfterTwoFilesTheContextMenuOffersBackAndThenForward)
 {
     Show();
     Open(QStringLiteral("a.txt"), "first\r\n");
-    const std::string a = CurrentFileName;
+    const std::string a = form->CurrentFileName();
     Open(QStringLiteral("b.txt"), "second\r\n");
     const Popup two = RightClick();
     EXPECT_TRUE(two.back);
@@ -250,7 +247,7 @@ TEST_F(MenusTest, AfterTwoFilesTheContextMenuOffersBackAndThenForward)
     // B in the context menu goes back; then only Forward is offered.
     QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
     QTest::keyClick(form->PopupMenu1, Qt::Key_B);
-    EXPECT_EQ(CurrentFileName, a);
+    EXPECT_EQ(form->CurrentFileName(), a);
     const Popup back = RightClick();
     EXPECT_FALSE(back.back);
     EXPECT_TRUE(back.forward);

@@ -31,7 +31,6 @@ class OpenFilesTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        CurrentFileName.clear();
         form = std::make_unique<TForm1>();
         form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
                                 QMessageBox::StandardButton) { return QMessageBox::Ok; };
@@ -41,7 +40,6 @@ protected:
     {
         unlink((dirBytes + "/" + kSjisName).c_str());  // QTemporaryDir cannot name it
         form.reset();
-        CurrentFileName.clear();
     }
     std::string Write(const std::string& name, const std::string& bytes)
     {
@@ -102,7 +100,7 @@ TEST_F(OpenFilesTest, ADroppedNameThatIsNoUtf8OpensAndShowsReadably)
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &drop);
-    EXPECT_EQ(CurrentFileName, name);
+    EXPECT_EQ(form->CurrentFileName(), name);
     EXPECT_EQ(FirstLine(), "sjis");
     EXPECT_EQ(form->windowTitle(), dir.path() + QStringLiteral("/テスト.txt - Tavuko"));
 }
@@ -126,7 +124,7 @@ TEST_F(OpenFilesTest, TheDialogListsNamesWithoutADotAndOpensANameThatIsNoUtf8ByI
     });
     form->Open1Click();
     EXPECT_TRUE(listed.contains(QStringLiteral("README")) && listed.contains(QStringLiteral("Makefile"))) << listed.join(' ').toStdString();
-    EXPECT_EQ(CurrentFileName, sjis);
+    EXPECT_EQ(form->CurrentFileName(), sjis);
     EXPECT_EQ(FirstLine(), "sjis");
 }
 
@@ -152,7 +150,7 @@ TEST_F(OpenFilesTest, ATypedWildcardFiltersTheListInsteadOfOpening)
     EXPECT_EQ(before.size(), 3);
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(after, QStringList({QStringLiteral("a.txt")}));
-    EXPECT_EQ(CurrentFileName, "");
+    EXPECT_EQ(form->CurrentFileName(), "");
 }
 
 TEST_F(OpenFilesTest, TheCompletionPopupGoesWithTheDialog)
@@ -172,7 +170,7 @@ TEST_F(OpenFilesTest, TheCompletionPopupGoesWithTheDialog)
         QMetaObject::invokeMethod(d, "accept");
     });
     form->Open1Click();
-    EXPECT_EQ(CurrentFileName, name);
+    EXPECT_EQ(form->CurrentFileName(), name);
     ASSERT_NE(completer, nullptr);
     EXPECT_FALSE(completer->popup()->isVisible());
 }

@@ -31,10 +31,10 @@ const QByteArray KeyLine = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Tavuko]\n";
 class TFontNotingView : public TBigView {
 public:
     int FontHeightAtLoad = 0;
-    void LoadFromFile(const std::string& name) override
+    void BeginLoad(const TBvLoadSource& source, int tabStop, std::function<void(TBvLoadFailure)> done) override
     {
         FontHeightAtLoad = ViewFont().Font().pixelSize();
-        TBigView::LoadFromFile(name);
+        TBigView::BeginLoad(source, tabStop, std::move(done));
     }
 };
 
@@ -50,7 +50,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        CurrentFileName.clear();
         view = new TFontNotingView;
         form = std::make_unique<TForm1>(view);
         form->UserStoreFile = store;
@@ -63,7 +62,6 @@ protected:
     void TearDown() override
     {
         form.reset();
-        CurrentFileName.clear();
     }
     void Put(const QByteArray& bytes, const QString& name = {})
     {

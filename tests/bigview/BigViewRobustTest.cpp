@@ -99,12 +99,12 @@ TEST(BigViewRobust, ANewWrapWithFewerLinesUnderTheSelectionDoesNotRaise)
     EXPECT_EQ(w.v.GetCount(), 4);
     ExpectInside(w.v);
     EXPECT_EQ(w.v.MapImage(), w.Fresh());
-    // A selection still on the display lines stays exactly where it is.
+    // A new wrap keeps the same bytes selected: bytes 32 to 63 of the line, pieces of 20 now.
     w.v.SetSelStart({2, 1});
     w.v.SetSelEnd({4, 2});
     w.v.SetWrapByte(20);
-    EXPECT_EQ(w.v.SelStart(), (TPoint{2, 1}));
-    EXPECT_EQ(w.v.SelEnd(), (TPoint{4, 2}));
+    EXPECT_EQ(w.v.SelStart(), (TPoint{12, 1}));
+    EXPECT_EQ(w.v.SelEnd(), (TPoint{4, 3}));
 }
 
 // Random setters and content operations on a view with a random selection and top line: nothing
