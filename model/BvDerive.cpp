@@ -135,6 +135,7 @@ bool TBvDeriver::Help()
     int to = derived_ + 1;
     while (to < published_ && store_.Position(to) - start < kHelpBytes) ++to;
     if (!Run(derived_, to, rows_, widest_)) return false;
+    early_ += to - derived_;
     derived_ = to;
     return true;
 }

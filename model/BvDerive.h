@@ -58,6 +58,9 @@ public:
     // widest the longest piece's byte count. False when stopped.
     bool Finish(TBvRows& rows, int& widest);
 
+    // File lines derived while the split waited for bytes (none may have been).
+    int DerivedEarly() const { return early_; }
+
     // Threads a parallel derivation uses at most (tests make it 1 or more than the cores), and
     // the bytes of text from which it uses more than the calling thread.
     static int threads;
@@ -78,4 +81,5 @@ private:
     int derived_;     // lines derived so far into rows_, from from_ on
     TBvRows rows_;    // what Help derived, in order
     int widest_ = 0;
+    int early_ = 0;
 };

@@ -37,10 +37,16 @@ void TBvJob::Run()
     }
     // A load hands the derivation each run of lines as the split makes it final.
     if (load_) failure_ = TBvLoadFile(source_, loaded_, &stop_, &progress_, deriver ? &*deriver : nullptr);
-    if (deriver && Shows(failure_)) derived_ = deriver->Finish(rows_, widest_);
+    if (deriver && Shows(failure_)) {
+        early_ = deriver->DerivedEarly();
+        derived_ = deriver->Finish(rows_, widest_);
+    }
     if (stop_.load(std::memory_order_relaxed)) {
+        // Stopped, also after the text was complete: nothing is kept.
         failure_ = TBvLoadFailure::Cancelled;
         derived_ = false;
+        loaded_.Clear();
+        rows_.Truncate(0);
     }
     ended_.store(true, std::memory_order_release);
 }

@@ -47,6 +47,8 @@ public:
     const TBvStrings& Target() const { return target_; }
     TBvRows& Rows() { return rows_; }
     int Widest() const { return widest_; }
+    // File lines derived while the split waited for the reading (the rest came after).
+    int DerivedEarly() const { return early_; }
     const TBvWrap& Wrap() const { return wrap_; }
     const TBvMeasure* Measure() const { return measure_.get(); }
 
@@ -67,5 +69,6 @@ private:
     bool derived_ = false;
     TBvRows rows_;
     int widest_ = 0;
+    int early_ = 0;
     std::thread thread_;
 };

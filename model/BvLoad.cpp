@@ -118,6 +118,7 @@ TBvLoadFailure TBvLoadFile(const TBvLoadSource& source, TBvStrings& store, const
     platform::TFileReader file;
     if (!(source.fd >= 0 ? file.Open(source.fd) : file.Open(source.name))) return OpenFailure(file.OpenError());
     file.StopWhen(stop);
+    if (progress) file.ReportTo(&progress->read);
     TBvLoadFailure failure = TBvLoadFailure::None;
     try {
         file.Start();
@@ -140,7 +141,6 @@ TBvLoadFailure TBvLoadFile(const TBvLoadSource& source, TBvStrings& store, const
             if (sink && file.ReadsAside() && file.Available() <= have && !file.Finished() && !stopped() && sink->Help())
                 continue;
             const size_t got = file.Wait(have);
-            if (progress) progress->read.store(got, std::memory_order_relaxed);
             if (stopped()) throw TBvLoadFailure::Cancelled;
             if (got == have) break;  // the reading has ended
             split.Split(data, got, add, restart);

@@ -159,6 +159,7 @@ void TFileReader::Start()
 
 void TFileReader::Publish(size_t got, uint64_t flags)
 {
+    if (report_) report_->store(got, std::memory_order_relaxed);
     state_.store(uint64_t(got) | flags, std::memory_order_release);
     state_.notify_all();
 }

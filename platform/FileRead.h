@@ -82,6 +82,8 @@ public:
     void Stop();
     // A flag of the caller's that stops the reading too, at the next part, when it is set.
     void StopWhen(const std::atomic<bool>* flag) { cancel_ = flag; }
+    // A count of the caller's that follows the bytes read, as they are read (for progress).
+    void ReportTo(std::atomic<uint64_t>* read) { report_ = read; }
     // The caller now owns the memory (FileMemory::Release with Mapped()).
     void Adopt() { adopted_ = true; }
 
@@ -110,6 +112,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<size_t> taken_{0};
     const std::atomic<bool>* cancel_ = nullptr;
+    std::atomic<uint64_t>* report_ = nullptr;
     std::thread thread_;
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
     bool canPopulate_ = true;

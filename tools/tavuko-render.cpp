@@ -20,6 +20,7 @@
 
 #include "settings/Settings.h"
 #include "bigview/Bigview.h"
+#include "model/BvJob.h"
 #include "model/BvLines.h"
 #include "bigview/ViewFont.h"
 #include "platform/FileRead.h"
@@ -239,25 +240,24 @@ int main(int argc, char** argv)
     if (o.copy) return CopySelection(o);
     if (!o.lines) return Render(o);
 
+    // Loaded as the viewer loads: read, split and derived on workers, the derivation following
+    // the split.
     const TViewFont font(TViewFont::DefaultViewFont());
-    TViewFontMeasure measure(font, o.clientWidth);
-    TBvStrings store;
-    TBvLines lines(store, measure);
-    lines.SetViewTabStop(o.tab);
-    lines.SetWordWrap(o.wrap);
-    lines.SetWrapByte(o.wrapByte);
-
+    const auto measure = std::make_shared<TViewFontMeasure>(font, o.clientWidth);
+    const TBvWrap wrap{o.wrap, o.wrapByte, o.tab};
     const auto t0 = std::chrono::steady_clock::now();
-    LoadOrFail(store, o.file);
+    TBvJob job(TBvLoadSource(o.file), wrap, measure);
+    job.Run();
     const auto t1 = std::chrono::steady_clock::now();
-    lines.CalcBvLines(0);
-    const auto t2 = std::chrono::steady_clock::now();
+    if (!Shows(job.Failure())) Fail(o.file + ": cannot be held in memory");
+    TBvLines lines(job.Store(), *measure);
+    lines.Adopt(job.Rows(), wrap, job.Widest());
 
     if (o.time) {
         rusage ru{};
         getrusage(RUSAGE_SELF, &ru);
-        std::fprintf(stderr, "load %.3f s\nderive %.3f s\npeak-rss %ld KiB\nlines %d\ndisplay-lines %d\n", Seconds(t0, t1),
-                     Seconds(t1, t2), ru.ru_maxrss, lines.GetCountOrg(), lines.GetCount());
+        std::fprintf(stderr, "load-and-derive %.3f s\npeak-rss %ld KiB\nlines %d\ndisplay-lines %d\n", Seconds(t0, t1),
+                     ru.ru_maxrss, lines.GetCountOrg(), lines.GetCount());
     }
     Out out;
     for (int i = 0, sub = 0; i < lines.GetCount(); ++i) {
