@@ -218,6 +218,7 @@ void TBigView::DeriveEnded()
         }
     } else if (!staged_ && &job->Target() == &store_ && job->Derived() && deriveKey_.Serves(WantedKey())) {
         TakeRows(job->Rows(), deriveKey_, job->Widest());
+        ++rowsTaken_;
         Dispose(std::move(job));
         MapUpdate();
         return;

@@ -259,6 +259,8 @@ public:
     // Rows rendered since construction, for tests of what a scroll redraws.
     long long RowsRendered() const { return map_.RowsRendered(); }
     long long PaintCalls() const { return paintCalls_; }
+    // Display lines taken after a derivation off this thread, for tests of what a burst derives.
+    long long RowsTaken() const { return rowsTaken_; }
     // Paints the whole control into an image, exactly as on screen.
     QImage Grab();
 
@@ -446,6 +448,7 @@ private:
     bool rowsPending_ = false;
     int holds_ = 0;
     bool endedInHold_ = false;
+    long long rowsTaken_ = 0;
     std::thread disposer_;
 
     // Fields, in the order of the control's description.
