@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -409,6 +410,66 @@ TEST_F(UserStoreTest, AFileThatCannotBeReadIsNeverReplaced)
     ASSERT_TRUE(blocked.OpenKey(QStringLiteral("\\Software"), true));
     ASSERT_TRUE(blocked.WriteInteger(QStringLiteral("x"), 1));
     EXPECT_FALSE(blocked.Save());
+}
+
+TEST_F(UserStoreTest, ASaveRemovesOnlyItsOwnLeftoversBesideTheStore)
+{
+    Put(Head);
+    // The user's own files, some named as a temporary file of another program would be.
+    const QStringList own = {"user.reg.backup", "user.reg.2024ok", "user.reg.ABC123", "user.reg.old",
+                             "user.reg.~tavuko-save~", "user.reg.~tavuko-save~abc", "user.reg.~tavuko-save~abcdefg",
+                             "x.user.reg.~tavuko-save~abcdef", ".user.reg.abcdef"};
+    for (const QString& name : own) Put(name.toUtf8(), dir.filePath(QStringLiteral("tavuko/") + name));
+    // What saves killed before their rename left.
+    const QStringList leftovers = {"user.reg.~tavuko-save~Ab3dE9", "user.reg.~tavuko-save~000000"};
+    for (const QString& name : leftovers) Put("partial", dir.filePath(QStringLiteral("tavuko/") + name));
+
+    TRegistry reg(file);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true));
+    ASSERT_TRUE(reg.WriteInteger(QStringLiteral("FontSize"), 9));
+    ASSERT_TRUE(reg.Save());
+    for (const QString& name : own)
+        EXPECT_EQ(Get(dir.filePath(QStringLiteral("tavuko/") + name)), name.toUtf8()) << name.toStdString();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tavuko/") + name))) << name.toStdString();
+}
+
+TEST_F(UserStoreTest, ALinkAtTheStoreIsWrittenThroughAndOneAtTheLockIsNotFollowed)
+{
+    const auto save = [&](int size) {
+        TRegistry reg(file);
+        return reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true) &&
+               reg.WriteInteger(QStringLiteral("FontSize"), size) && reg.Save();
+    };
+    // A dotfile manager's link: its target gets the new text, with its permissions, and the link stays.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("dotfiles"))));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("tavuko"))));
+    const QString target = dir.filePath(QStringLiteral("dotfiles/user.reg"));
+    Put(Head, target);
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(QFile::link(target, file));
+    ASSERT_TRUE(save(9));
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    EXPECT_TRUE(Get(target).contains("\"FontSize\"=dword:00000009"));
+    const QFile::Permissions notUser = QFile::Permissions(0x7077);  // owner, group and others
+    EXPECT_EQ(QFile::permissions(target) & notUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"user.reg"});
+    // A link whose target is not there yet: the target is made.
+    QFile::remove(target);
+    ASSERT_TRUE(save(10));
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    EXPECT_TRUE(Get(target).contains("\"FontSize\"=dword:0000000a"));
+
+    // A link planted at the lock: no file is made where it leads, and the save fails.
+    QFile::remove(file);
+    QFile::remove(file + QStringLiteral(".lock"));
+    Put(Head);
+    const QString planted = dir.filePath(QStringLiteral("dotfiles/planted"));
+    ASSERT_TRUE(QFile::link(planted, file + QStringLiteral(".lock")));
+    EXPECT_FALSE(save(11));
+    EXPECT_FALSE(QFileInfo::exists(planted));
+    EXPECT_EQ(Get(), Head);
 }
 
 TEST_F(UserStoreTest, ASaveMergesIntoWhatAnotherProgramSavedMeanwhile)
