@@ -1,6 +1,9 @@
 // Loading and saving the settings, deleting them, the settings dialog and the about box.
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
@@ -18,7 +21,10 @@ void TForm1::LoadSettings()
 {
     platform::TRegistry reg(UserStoreFile);
     Settings.Load(reg, logicalDpiY());
-    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint());
+    std::vector<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens()) screens.push_back(s->availableGeometry());
+    const int frameTop = windowHandle() ? windowHandle()->frameMargins().top() : 0;
+    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint(), screens, frameTop);
     if (Settings.HasWindowPos()) setGeometry(g);
     else resize(g.size());
     Settings.ApplyToView(*BigView1);
@@ -70,7 +76,6 @@ void TForm1::DelReg1Click()
     case TDeleteResult::MakerNotDeleted:
         MessageBox(QStringLiteral("削除ができませんでした。"), DeleteCaption, QMessageBox::Critical);
         break;
-    case TDeleteResult::MakerNotOpened: break;
     case TDeleteResult::OthersKept:
         MessageBox(QStringLiteral("Tavuko の設定情報を削除しました。"), DeleteCaption, QMessageBox::Information);
         break;
