@@ -132,6 +132,38 @@ TEST_F(UserStoreTest, EveryTypeOfValueRoundTripsThroughTheFile)
     for (const QByteArray& line : text.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
 }
 
+TEST_F(UserStoreTest, QuotesAndBackslashesAreWrittenEscapedExactly)
+{
+    // The value's name and text as given, and the line written for them.
+    struct Case {
+        QString name, text;
+        QByteArray line;
+    };
+    const std::vector<Case> cases = {
+        {"q", R"(")", R"("q"="\"")"},
+        {"b", R"(\)", R"("b"="\\")"},
+        {"bq", R"(\")", R"("bq"="\\\"")"},
+        {"qb", R"("\)", R"("qb"="\"\\")"},
+        {"bbq", R"(\\")", R"("bbq"="\\\\\"")"},
+        {"path", R"(C:\Program Files\"x"\)", R"("path"="C:\\Program Files\\\"x\"\\")"},
+        {"mixed", R"(a"b\c""d\\e)", R"("mixed"="a\"b\\c\"\"d\\\\e")"},
+        {R"(n"a\me)", "v", R"("n\"a\\me"="v")"},
+        {R"(\")", R"(\")", R"("\\\""="\\\"")"},
+    };
+    TRegistry reg(file);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true));
+    for (const Case& c : cases) ASSERT_TRUE(reg.WriteString(c.name, c.text)) << c.line.toStdString();
+    ASSERT_TRUE(reg.Save());
+    const QList<QByteArray> lines = Get().split('\n');
+    for (const Case& c : cases) EXPECT_TRUE(lines.contains(c.line)) << c.line.toStdString() << "\n" << Get().toStdString();
+    TRegistry back(file);
+    ASSERT_TRUE(back.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), false));
+    for (const Case& c : cases) {
+        QString text;
+        EXPECT_TRUE(back.ReadString(c.name, text) && text == c.text) << c.line.toStdString();
+    }
+}
+
 TEST_F(UserStoreTest, ReadRulesPerType)
 {
     Put(Head + "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Tavuko]\n"
