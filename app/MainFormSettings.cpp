@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
-#include <QWindow>
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
@@ -23,8 +22,10 @@ void TForm1::LoadSettings()
     Settings.Load(reg, logicalDpiY());
     std::vector<QRect> screens;
     for (const QScreen* s : QGuiApplication::screens()) screens.push_back(s->availableGeometry());
-    const int frameTop = windowHandle() ? windowHandle()->frameMargins().top() : 0;
-    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint(), screens, frameTop);
+    // The title bar's height, while a window manager has not framed the window yet 0: its top row
+    // is kept on the screen then, and the manager keeps its own title bar there.
+    const int titleBar = geometry().top() - frameGeometry().top();
+    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint(), screens, titleBar);
     if (Settings.HasWindowPos()) setGeometry(g);
     else resize(g.size());
     Settings.ApplyToView(*BigView1);
