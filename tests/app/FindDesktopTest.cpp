@@ -2,16 +2,20 @@
 // pasted into the dialog from the clipboard (xclip), Enter; the view shows other rows and the
 // window's title carries the find text.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdlib>
+#include <memory>
 
 #include "support/XDesktop.h"
 
@@ -116,6 +120,121 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
         after.save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-after.png"));
     }
     stop();
+}
+
+// A window's frame on the screen: the child of the root that holds it (the window manager's
+// frame around it, or the window itself without one), border included.
+QRect FrameOf(xcb_connection_t* c, xcb_window_t w)
+{
+    for (;;) {
+        const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr), &free);
+        if (!tree) return {};
+        if (tree->parent == tree->root) break;
+        w = tree->parent;
+    }
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> g(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr), &free);
+    if (!g) return {};
+    return QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
+}
+
+// The real program under a window manager that frames windows with a title bar, as desktops
+// do, with its store in a folder of its own.
+class UnderAWindowManager : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        wm = new QProcess;
+        wm->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        const QString config = home->filePath(QStringLiteral("jwmrc"));
+        QFile f(config);
+        if (f.open(QIODevice::WriteOnly)) f.write("<?xml version=\"1.0\"?>\n<JWM></JWM>\n");
+        f.close();
+        wm->start(QStringLiteral("jwm"), {QStringLiteral("-f"), config});
+    }
+    static void TearDownTestSuite()
+    {
+        Stop(*wm);
+        delete wm;
+    }
+    static void Stop(QProcess& p)
+    {
+        if (p.state() == QProcess::NotRunning) return;
+        p.terminate();
+        if (!p.waitForFinished(3000)) {
+            p.kill();
+            p.waitForFinished();
+        }
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(wm->waitForStarted(5000)) << "jwm is needed (scripts/install-deps installs it)";
+        c = xcb_connect(nullptr, nullptr);
+        ASSERT_FALSE(xcb_connection_has_error(c));
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("tavuko"))));
+    }
+    void TearDown() override
+    {
+        Stop(program);
+        xcb_disconnect(c);
+    }
+    // Starts the program on a file and returns its window once the window manager has framed it.
+    xcb_window_t Start()
+    {
+        const QString file = dir.filePath(QStringLiteral("a.txt"));
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly) || f.write("text\r\n") != 6) return 0;
+        f.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        program.start(ProgramPath, {file});
+        if (!program.waitForStarted(5000) ||
+            !WaitFor([&] { return !(window = FindWindow(QStringLiteral("/a\\.txt - Tavuko$"))).isEmpty(); }))
+            return 0;
+        const xcb_window_t w = xcb_window_t(window.toULong());
+        // Framed: the frame is larger than the window by its title bar.
+        return WaitFor([&] { return FrameOf(c, w).height() > 20 + 394; }) ? w : 0;
+    }
+
+    static inline QProcess* wm = nullptr;
+    static inline QTemporaryDir* home = new QTemporaryDir;  // the window manager's configuration
+    QTemporaryDir dir;
+    QProcess program;
+    QString window;
+    xcb_connection_t* c = nullptr;
+};
+
+TEST_F(UnderAWindowManager, TheFindDialogIsCentredByItsFrameFromItsFirstShowing)
+{
+    const xcb_window_t main = Start();
+    ASSERT_NE(main, 0u) << "no window manager frames it";
+    // Where the dialog's frame stands centred over the main window's frame.
+    const auto centredOver = [](const QRect& m, const QRect& d) {
+        return QPoint(m.left() + (m.width() - d.width()) / 2, m.top() + (m.height() - d.height()) / 2);
+    };
+    // Its first showing, then another after the main window has moved.
+    for (const QPoint mainAt : {QPoint(-1, -1), QPoint(150, 120)}) {
+        if (mainAt.x() >= 0)
+            XDoTool({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QString::number(mainAt.x()),
+                     QString::number(mainAt.y())});
+        XDoTool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"),
+                 QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+f")});
+        QString dialog;
+        ASSERT_TRUE(WaitFor([&] { return !(dialog = FindWindow(QStringLiteral("^検索$"))).isEmpty(); }, 5000));
+        const xcb_window_t d = xcb_window_t(dialog.toULong());
+        QRect m, f;
+        EXPECT_TRUE(WaitFor([&] {
+            m = FrameOf(c, main), f = FrameOf(c, d);
+            return f.height() > 73 && (f.topLeft() - centredOver(m, f)).manhattanLength() <= 1;
+        }, 3000)) << "frame " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " over "
+                  << m.x() << "," << m.y() << " " << m.width() << "x" << m.height();
+        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Escape")});
+        ASSERT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000));
+    }
 }
 
 }  // namespace
