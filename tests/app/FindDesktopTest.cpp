@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -139,79 +138,63 @@ QRect FrameOf(xcb_connection_t* c, xcb_window_t w)
     return QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
 }
 
-// The real program under a window manager that frames windows with a title bar, as desktops
-// do, with its store in a folder of its own.
-class UnderAWindowManager : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
+// A program ended, if it still runs, when the test ends.
+struct TRunning : QProcess {
+    ~TRunning() override
     {
-        wm = new QProcess;
-        wm->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        const QString config = home->filePath(QStringLiteral("jwmrc"));
-        QFile f(config);
-        if (f.open(QIODevice::WriteOnly)) f.write("<?xml version=\"1.0\"?>\n<JWM></JWM>\n");
-        f.close();
-        wm->start(QStringLiteral("jwm"), {QStringLiteral("-f"), config});
-    }
-    static void TearDownTestSuite()
-    {
-        Stop(*wm);
-        delete wm;
-    }
-    static void Stop(QProcess& p)
-    {
-        if (p.state() == QProcess::NotRunning) return;
-        p.terminate();
-        if (!p.waitForFinished(3000)) {
-            p.kill();
-            p.waitForFinished();
+        if (state() == NotRunning) return;
+        terminate();
+        if (!waitForFinished(3000)) {
+            kill();
+            waitForFinished();
         }
     }
-    void SetUp() override
-    {
-        ASSERT_TRUE(wm->waitForStarted(5000)) << "jwm is needed (scripts/install-deps installs it)";
-        c = xcb_connect(nullptr, nullptr);
-        ASSERT_FALSE(xcb_connection_has_error(c));
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("tavuko"))));
-    }
-    void TearDown() override
-    {
-        Stop(program);
-        xcb_disconnect(c);
-    }
-    // Starts the program on a file and returns its window once the window manager has framed it.
-    xcb_window_t Start()
-    {
-        const QString file = dir.filePath(QStringLiteral("a.txt"));
-        QFile f(file);
-        if (!f.open(QIODevice::WriteOnly) || f.write("text\r\n") != 6) return 0;
-        f.close();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
-        program.setProcessEnvironment(env);
-        program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        program.start(ProgramPath, {file});
-        if (!program.waitForStarted(5000) ||
-            !WaitFor([&] { return !(window = FindWindow(QStringLiteral("/a\\.txt - Tavuko$"))).isEmpty(); }))
-            return 0;
-        const xcb_window_t w = xcb_window_t(window.toULong());
-        // Framed: the frame is larger than the window by its title bar.
-        return WaitFor([&] { return FrameOf(c, w).height() > 20 + 394; }) ? w : 0;
-    }
-
-    static inline QProcess* wm = nullptr;
-    static inline QTemporaryDir* home = new QTemporaryDir;  // the window manager's configuration
-    QTemporaryDir dir;
-    QProcess program;
-    QString window;
-    xcb_connection_t* c = nullptr;
 };
 
-TEST_F(UnderAWindowManager, TheFindDialogIsCentredByItsFrameFromItsFirstShowing)
+// Whether a window manager has taken the screen (it names its check window on the root).
+bool ManagerRuns(xcb_connection_t* c)
 {
-    const xcb_window_t main = Start();
-    ASSERT_NE(main, 0u) << "no window manager frames it";
+    const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr), &free);
+    if (!atom) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> p(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr), &free);
+    return p && xcb_get_property_value_length(p.get()) > 0;
+}
+
+TEST(FindDesktop, UnderAWindowManagerTheDialogIsCentredByItsFrameFromItsFirstShowing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("jwmrc")), file = dir.filePath(QStringLiteral("a.txt"));
+    for (const auto& [name, text] : {std::pair(config, QByteArray("<?xml version=\"1.0\"?>\n<JWM></JWM>\n")),
+                                      std::pair(file, QByteArray("text\r\n"))}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    }
+    // A window manager that frames windows with a title bar, as desktops do.
+    TRunning wm, program;
+    wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    wm.start(QStringLiteral("jwm"), {QStringLiteral("-f"), config});
+    ASSERT_TRUE(wm.waitForStarted(5000)) << "jwm is needed (scripts/install-deps installs it)";
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    ASSERT_FALSE(xcb_connection_has_error(c.get()));
+    // The window manager first, as on a desktop: a window it finds already mapped is framed late.
+    ASSERT_TRUE(WaitFor([&] { return ManagerRuns(c.get()); }, 10000)) << "jwm did not take the screen";
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());  // no window place of other runs
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(ProgramPath, {file});
+    QString window;
+    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/a\\.txt - Tavuko$"))).isEmpty(); }));
+    const xcb_window_t main = xcb_window_t(window.toULong());
+    // Framed: the frame is larger than the window by its title bar.
+    ASSERT_TRUE(WaitFor([&] { return FrameOf(c.get(), main).height() > 20 + 394; })) << "no window manager frames it";
+
     // Where the dialog's frame stands centred over the main window's frame.
     const auto centredOver = [](const QRect& m, const QRect& d) {
         return QPoint(m.left() + (m.width() - d.width()) / 2, m.top() + (m.height() - d.height()) / 2);
@@ -228,7 +211,7 @@ TEST_F(UnderAWindowManager, TheFindDialogIsCentredByItsFrameFromItsFirstShowing)
         const xcb_window_t d = xcb_window_t(dialog.toULong());
         QRect m, f;
         EXPECT_TRUE(WaitFor([&] {
-            m = FrameOf(c, main), f = FrameOf(c, d);
+            m = FrameOf(c.get(), main), f = FrameOf(c.get(), d);
             return f.height() > 73 && (f.topLeft() - centredOver(m, f)).manhattanLength() <= 1;
         }, 3000)) << "frame " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " over "
                   << m.x() << "," << m.y() << " " << m.width() << "x" << m.height();
