@@ -252,6 +252,7 @@ private:
     TLoadProgress* loadProgress_ = nullptr;
     std::optional<TBusyCursor> loadCursor_;  // while a load runs
     std::deque<std::function<void()>> pending_;
-    bool reporting_ = false;      // the message of a load that failed is up
+    bool reporting_ = false;           // the message of a load that failed is up
+    bool startupOpenPending_ = false;  // the file named on the command line is still to be opened
     bool runningPending_ = false;
 };

@@ -60,7 +60,7 @@ TLoadProgress* TForm1::LoadProgress()
     return loadProgress_;
 }
 
-bool TForm1::Busy() const { return file_.Loading() || BigView1->Held() || reporting_; }
+bool TForm1::Busy() const { return file_.Loading() || BigView1->Held() || reporting_ || startupOpenPending_; }
 
 bool TForm1::Deferred(std::function<void()> call)
 {

@@ -18,6 +18,7 @@
 #include <functional>
 #include <new>
 #include <ostream>
+#include <utility>
 
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
@@ -34,6 +35,8 @@ class TRecordingView : public TBigView {
 public:
     std::vector<std::string> Calls;
     long long PaintsBeforeLoad = -1;  // the view's paints when the last load began
+    bool NoMemory = false;             // the next loads find no memory left, as a huge file does
+    std::function<void()> DuringLoad;  // what else happens while a file loads
 
     void Clear() override
     {
@@ -44,15 +47,17 @@ public:
     {
         Calls.push_back("Load " + source.name);
         PaintsBeforeLoad = PaintCalls();
-        TBigView::BeginLoad(source, tabStop, std::move(done));
+        const bool noMemory = NoMemory;
+        if (DuringLoad) std::exchange(DuringLoad, nullptr)();
+        if (noMemory) platform::AvailableMemory = [] { return uint64_t(0); };
+        TBigView::BeginLoad(source, tabStop, [done = std::move(done)](TBvLoadFailure f) {
+            platform::AvailableMemory = platform::SystemAvailableMemory;
+            done(f);
+        });
     }
 };
 
-// A load that cannot be held, as a file larger than the memory left gives.
-struct NoMemoryLeft {
-    NoMemoryLeft() { platform::AvailableMemory = [] { return uint64_t(0); }; }
-    ~NoMemoryLeft() { platform::AvailableMemory = platform::SystemAvailableMemory; }
-};
+
 
 struct Message {
     QString text, caption;
@@ -158,6 +163,53 @@ TEST_F(MainFormTest, FirstArgumentIsOpenedWhenFirstShownAndTheRestIgnored)
     EXPECT_EQ(view->Calls.size(), 1u);
 }
 
+TEST_F(MainFormTest, ARequestArrivingAsTheWindowIsFirstShownWaitsForTheCommandLineFile)
+{
+    const std::string a = Write("a.txt", "first\r\n"), b = Write("b.txt", "second\r\n");
+    form->Arguments = {a};
+    form->show();
+    EXPECT_TRUE(form->systemExecuteMacro("[Open(\"" + b + "\")]"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Calls.size() >= 2; }));
+    EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Load " + b}));
+    EXPECT_EQ(FirstLine(), "second");
+    EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
+    EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b, a}));
+}
+
+TEST_F(MainFormTest, ARequestArrivingWhileAFailedLoadIsReportedWaitsForItsRecovery)
+{
+    const std::string a = Write("a.txt", "first\r\n"), b = Write("b.txt", "second\r\n");
+    const std::string request = "[Open(\"" + b + "\")]";
+    const auto arrives = [&] {
+        view->NoMemory = false;  // b itself loads
+        EXPECT_TRUE(form->systemExecuteMacro(request));
+    };
+    for (const bool whileTheMessageIsUp : {false, true}) {
+        SetUp();
+        view->NoMemory = true;
+        if (!whileTheMessageIsUp) view->DuringLoad = arrives;
+        // The message runs an event loop of its own while it is up, as a modal box does.
+        form->MessageBoxFn = [&](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
+                                 QMessageBox::StandardButton) {
+            messages.push_back({text, {}, {}, {}});
+            if (whileTheMessageIsUp) arrives();
+            QTest::qWait(50);
+            EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a})) << "nothing opens under the message";
+            return QMessageBox::Ok;
+        };
+        Open(a);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return FirstLine() == "second"; })) << whileTheMessageIsUp;
+        EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Clear", "Load " + b})) << whileTheMessageIsUp;
+        EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
+        EXPECT_EQ(form->CurrentFileName(), b);
+        EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b}));
+        messages.clear();
+        TearDown();
+    }
+}
+
 TEST_F(MainFormTest, WithoutArgumentsTheWindowStartsEmptyAtItsDesignSize)
 {
     form->show();
@@ -195,10 +247,9 @@ TEST_F(MainFormTest, ALoadThatCannotBeHeldIsReportedAndLeavesAnEmptyView)
         const std::vector<std::string> history = form->History.Entries();
         const bool back = form->Back1->isEnabled(), forward = form->Forward1->isEnabled();
         const std::string big = Write("big.c", "x");
-        {
-            NoMemoryLeft noMemory;
-            Open(big);
-        }
+        view->NoMemory = true;
+        Open(big);
+        view->NoMemory = false;
         ASSERT_EQ(messages.size(), 1u);
         // The history and its moves are left as they were.
         EXPECT_EQ(form->History.Entries(), history);
@@ -227,10 +278,9 @@ TEST_F(MainFormTest, ALoadThatCannotBeHeldIsReportedAndLeavesAnEmptyView)
 
 TEST_F(MainFormTest, AFirstLoadThatRaisesLeavesReloadDisabled)
 {
-    {
-        NoMemoryLeft noMemory;
-        Open(Write("a.txt", "x"));
-    }
+    view->NoMemory = true;
+    Open(Write("a.txt", "x"));
+    view->NoMemory = false;
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_FALSE(form->Reload1->isEnabled());
     view->Calls.clear();
