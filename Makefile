@@ -1,13 +1,14 @@
 # Tavuko: build, run, test, benchmark and fuzz. Every target installs what it needs first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 CORPUS     ?= $(or $(TMPDIR),/tmp)/tavuko-corpus
 SAMPLE     := resources/TAVUKO.TXT
 FUZZ_SECONDS ?= 60
 GEN        := $(firstword $(wildcard ../shared/bench/gen_corpus.py) $(wildcard shared/bench/gen_corpus.py))
 
-.PHONY: all deps build run test test-asan bench fuzz install deb screenshot clean
+.PHONY: all deps build run test test-asan test-tsan bench fuzz install deb screenshot clean
 
 all: build
 
@@ -30,6 +31,16 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2
+
+# The tests of the work that runs on several threads (loading, deriving, the view and window
+# over them) under ThreadSanitizer; Qt's own libraries are not instrumented (tests/tsan.supp).
+TSAN_TESTS := test_model test_bigview_jobs test_app
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVUKO_TSAN=ON -DTAVUKO_BENCH=OFF >/dev/null
+	@cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2 \
+	  -R '^(LoadTest|LoadJobTest|Derive|BvLinesTest|BvStrings|FileTest|BigViewJobsTest|LoadingTest|MainFormTest)\.'
 
 bench: build
 	@sh scripts/bench $(BUILD) "$(CORPUS)" "$(GEN)"
@@ -55,4 +66,4 @@ screenshot: deps
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/tools/tavuko-render --size 522x394 $(SAMPLE) resources/screenshot.png
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
