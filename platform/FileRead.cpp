@@ -169,6 +169,15 @@ void TFileReader::ReadFixed()
 {
     size_t got = 0, checked = 0;
     bool huge = size_ >= kHugePage;
+    // Which kind of page faults in faster is tried once, on whole chunks: a slow huge chunk is
+    // followed by one of ordinary pages, and the faster kind takes the rest.
+    enum { Trying, TryingSmall, Decided } trial = huge ? Trying : Decided;
+    std::chrono::steady_clock::duration hugeTime{};
+    auto pages = [&](bool hugePages) {
+        huge = hugePages;
+        const size_t from = RoundUp(got, kHugePage);  // madvise wants whole pages
+        if (from < mapped_) madvise(data_ + from, mapped_ - from, hugePages ? MADV_HUGEPAGE : MADV_NOHUGEPAGE);
+    };
     while (got < size_ && !Stopped()) {
         if (got - checked >= kMemoryCheckEvery) {
             checked = got;
@@ -183,12 +192,22 @@ void TFileReader::ReadFixed()
         got += size_t(r);
         Publish(got, 0);
         // Fresh huge pages can cost ten times more than ordinary ones, as on virtual machines
-        // whose host took the memory back (1-2 s a gigabyte, against 0.45 s): then the rest of
-        // the file goes into ordinary pages, whose cost the caller's thread shares (PopulateAhead).
-        if (huge && size_t(r) == kChunk && std::chrono::steady_clock::now() - start > kSlowChunk) {
-            huge = false;
-            const size_t from = RoundUp(got, kHugePage);  // madvise wants whole pages
-            if (from < mapped_) madvise(data_ + from, mapped_ - from, MADV_NOHUGEPAGE);
+        // whose host took the memory back (1-2 s a gigabyte, against 0.45 s); on a machine short
+        // of time ordinary pages can cost more still (5 s a gigabyte). Ordinary pages take the
+        // rest of the file when they are faster; their cost the caller's thread shares
+        // (PopulateAhead).
+        if (trial != Decided && size_t(r) == kChunk) {
+            const auto took = std::chrono::steady_clock::now() - start;
+            if (trial == Trying && took > kSlowChunk) {
+                hugeTime = took;
+                trial = TryingSmall;
+                pages(false);
+            } else if (trial == TryingSmall) {
+                trial = Decided;
+                if (took > hugeTime) pages(true);
+            } else {
+                trial = Decided;
+            }
         }
     }
     Publish(got, kFinished);
