@@ -40,7 +40,7 @@ test-tsan: deps
 	@cmake --build $(TSAN_BUILD) --target $(TSAN_TESTS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" \
 	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2 \
-	  -R '^(LoadTest|LoadJobTest|Derive|BvLinesTest|BvStrings|FileTest|BigViewJobsTest|LoadingTest|MainFormTest)\.'
+	  -R '^(LoadTest|LoadJobTest|Derive|BvLinesTest|BigViewJobsTest|LoadingTest|MainFormTest)\.'
 
 bench: build
 	@sh scripts/bench $(BUILD) "$(CORPUS)" "$(GEN)"

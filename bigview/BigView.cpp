@@ -116,6 +116,11 @@ TBigView::TBigView(QWidget* owner)
     });
 
     rowsKey_ = WantedKey();
+    // The work off this thread reports its end here, in this thread's turn.
+    connect(this, &TBigView::jobEnded, this, [this] {
+        LoadEnded();
+        DeriveEnded();
+    }, Qt::QueuedConnection);
     ResizeMap();
     MapClear();
 }

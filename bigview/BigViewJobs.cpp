@@ -88,7 +88,7 @@ void TBigView::BeginLoad(const TBvLoadSource& source, int tabStop, std::function
         LoadEnded();
         return;
     }
-    load_->Start([this] { QMetaObject::invokeMethod(this, [this] { LoadEnded(); }, Qt::QueuedConnection); });
+    load_->Start([this] { emit jobEnded(); });
 }
 
 void TBigView::CancelLoad()
@@ -195,7 +195,7 @@ void TBigView::StartDerive()
     rowsPending_ = true;
     const TBvStrings& text = staged_ ? staged_->Store() : store_;
     derive_ = std::make_unique<TBvJob>(text, deriveKey_.wrap, MeasureFor(deriveKey_));
-    derive_->Start([this] { QMetaObject::invokeMethod(this, [this] { DeriveEnded(); }, Qt::QueuedConnection); });
+    derive_->Start([this] { emit jobEnded(); });
 }
 
 void TBigView::DeriveEnded()
@@ -264,13 +264,7 @@ void TBigView::Release()
     if (--holds_ > 0) return;
     if (endedInHold_) {
         endedInHold_ = false;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                LoadEnded();
-                DeriveEnded();
-            },
-            Qt::QueuedConnection);
+        emit jobEnded();
     }
     emit released();
 }

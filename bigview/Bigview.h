@@ -314,6 +314,8 @@ signals:
     void viewLineChanged();
     // The last hold has gone (work deferred by it has been done).
     void released();
+    // A job off this thread has ended: emitted on its thread, taken on this one (queued).
+    void jobEnded();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
