@@ -86,7 +86,7 @@ QString ToUnicode(const char* data, size_t size)
     return out;
 }
 
-bool FromUnicode(const QString& text, std::string& bytes)
+uint16_t Code(char16_t u)
 {
     // Code per character, 0 for none: built once from the decoding table; a single byte before
     // a pair, and the lowest of several pairs.
@@ -94,13 +94,18 @@ bool FromUnicode(const QString& text, std::string& bytes)
         std::vector<uint16_t> c(65536, 0);
         const Table& t = Table::Instance();
         for (int code = 0xFFFF; code >= 0x8100; --code) {
-            const char16_t u = t.Pair(uint8_t(code >> 8), uint8_t(code));
-            if (u != Table::kNone) c[u] = uint16_t(code);
+            const char16_t x = t.Pair(uint8_t(code >> 8), uint8_t(code));
+            if (x != Table::kNone) c[x] = uint16_t(code);
         }
         for (int b = 0xFF; b >= 0; --b)
             if (t.Single(uint8_t(b)) != Table::kNone) c[t.Single(uint8_t(b))] = uint16_t(b);
         return c;
     }();
+    return codes[u];
+}
+
+bool FromUnicode(const QString& text, std::string& bytes)
+{
     bytes.clear();
     bytes.reserve(size_t(text.size()) * 2);
     for (const QChar ch : text) {
@@ -109,7 +114,7 @@ bool FromUnicode(const QString& text, std::string& bytes)
             bytes += '\0';
             continue;
         }
-        const uint16_t code = codes[u];
+        const uint16_t code = Code(u);
         if (code == 0) return false;
         if (code > 0xFF) bytes += char(code >> 8);
         bytes += char(code);

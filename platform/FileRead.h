@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/Charset.h"
+
 namespace platform {
 
 // The read call used for files; tests replace it to make short reads and read errors.
@@ -48,6 +50,9 @@ public:
     bool Open(const std::string& name);
     // The size the file reported when opened.
     uint64_t Size() const { return size_; }
+    // Reads the pieces of the file that detecting its encoding looks at, without moving the
+    // reading (before or after Start); none for a file that reports no size.
+    void ReadSample(charset::TSample& sample) const;
     // Takes the memory and starts reading. Throws std::bad_alloc when the file does not fit in
     // the memory that is left.
     void Start();

@@ -1,0 +1,48 @@
+#include "platform/UnicodeCells.h"
+
+#include <unicode/uchar.h>
+
+#include <array>
+#include <memory>
+
+#include "platform/Cp932.h"
+
+namespace unicode {
+
+namespace {
+
+uint8_t Classify(char32_t c)
+{
+    const UChar32 u = UChar32(c);
+    const int gc = u_charType(u);
+    if (gc == U_NON_SPACING_MARK || gc == U_ENCLOSING_MARK || u_hasBinaryProperty(u, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+        return 0;
+    const int hst = u_getIntPropertyValue(u, UCHAR_HANGUL_SYLLABLE_TYPE);
+    if (hst == U_HST_VOWEL_JAMO || hst == U_HST_TRAILING_JAMO) return 0;
+    if (c <= 0xFFFF) {
+        const uint16_t code = cp932::Code(char16_t(c));
+        if (code != 0) return code > 0xFF ? 2 : 1;
+    }
+    const int eaw = u_getIntPropertyValue(u, UCHAR_EAST_ASIAN_WIDTH);
+    return eaw == U_EA_WIDE || eaw == U_EA_FULLWIDTH ? 2 : 1;
+}
+
+}  // namespace
+
+const uint8_t* BmpCells()
+{
+    static const auto bmp = [] {
+        auto t = std::make_unique<std::array<uint8_t, 0x10000>>();
+        for (char32_t u = 0; u < 0x10000; ++u) (*t)[u] = Classify(u);
+        return t;
+    }();
+    return bmp->data();
+}
+
+uint8_t Cells(char32_t c)
+{
+    if (c < 0x10000) return BmpCells()[c];
+    return c <= 0x10FFFF ? Classify(c) : 1;
+}
+
+}  // namespace unicode
