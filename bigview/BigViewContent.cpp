@@ -181,7 +181,7 @@ void TBigView::LoadFromFile(const std::string& name)
         // While the store fills, the display lines still describe the old text: a paint in
         // between copies the map as it is and draws nothing from the model.
         TMapLock lock(*this);
-        store_.LoadFromFile(name, OnLoadProgress);
+        store_.LoadFromFile(name, OnLoadProgress, readCharset_);
     }
     ShowLoaded();
 }

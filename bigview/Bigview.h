@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,12 @@ public:
     int GetCapacity() const { return lines_.GetCapacity(); }
     void SetCapacity(int n) { lines_.SetCapacity(n); }
     TBvStrings& Lines() { return store_; }
+    // The encoding of the text shown: the one it is held in, and the one its file was read in.
+    TBvEncoding Encoding() const { return lines_.Encoding(); }
+    const TBvSource& Source() const { return store_.Source(); }
+    // The encoding LoadFromFile reads in; none (the default): the one the file's bytes show.
+    std::optional<TCharset> ReadCharset() const { return readCharset_; }
+    void SetReadCharset(std::optional<TCharset> c) { readCharset_ = c; }
 
     // --- content operations ---
     virtual void Put(int index, const TBvText& s);
@@ -256,8 +263,9 @@ public:
     // nothing is selected. 64-bit: a selection may be larger than 2 GiB.
     int64_t CopyToSelBuf(char* buf) const;
     void CopyToClipboard();
-    // The selection as the clipboard takes it (CP932 bytes and their text), or null when
-    // nothing is selected (BigViewPrimary.cpp).
+    // The selection as the clipboard takes it (its text, and the bytes themselves under their
+    // encoding's name for code page 932 and EUC-JP), or null when nothing is selected
+    // (BigViewPrimary.cpp).
     QMimeData* SelectionMimeData() const;
     // A finished drag selection is also X11's PRIMARY selection, so that a middle click in
     // another program pastes it; the view's selection stays.
@@ -315,11 +323,16 @@ private:
     };
 
     // TBvMeasure for the document model: the view font at the client width.
-    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const override
+    int64_t TabbedTextWidth(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance) const override
     {
-        return font_->TabbedTextWidth(s, n, tabDistance);
+        return font_->TabbedTextWidth(enc, s, n, tabDistance);
     }
-    int UniformByteWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
+    void PrefixWidths(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance,
+                      std::vector<int64_t>& out) const override
+    {
+        font_->PrefixWidths(enc, s, n, tabDistance, out);
+    }
+    int UniformCellWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
     void WMSize();
     void WMMove();
     void WMSetFont();
@@ -358,6 +371,7 @@ private:
 
     // Document model.
     TBvStrings store_;
+    std::optional<TCharset> readCharset_;
     std::unique_ptr<TViewFont> font_;
     TBvLines lines_;
 

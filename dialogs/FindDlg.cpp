@@ -9,7 +9,6 @@
 #include "bigview/Bigview.h"
 #include "dialogs/DialogFont.h"
 #include "model/BvFind.h"
-#include "platform/Cp932.h"
 
 namespace {
 
@@ -93,8 +92,8 @@ void TFindDlg::OKBtnClick()
 {
     if (Edit1->text().isEmpty()) return;
     std::string text;
-    // A character without a CP932 code occurs in no line.
-    if (!cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    // A character the text's encoding has no code for occurs in no line.
+    if (!view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
     int i = view_->ViewLineStart();
     if (text != LastFindText) LastFindText = text;
     else ++i;
@@ -109,7 +108,7 @@ void TFindDlg::FindBackward()
     if (Edit1->text().isEmpty()) return;
     std::string text;
     const int i = view_->ViewLineStart();
-    if (i == 0 || !cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    if (i == 0 || !view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
     const int found = Search(false, text, i - 1);
     if (found < 0) return Beep();
     view_->SetViewLineStart(found);

@@ -8,13 +8,6 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 
-namespace {
-
-// 32-bit wrap-around arithmetic for positions handed in from outside.
-int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
-
-}  // namespace
-
 TBvLines::~TBvLines() { bvarray::Reallocate(infos_, reserved_, 0, &bigArray_); }
 
 void TBvLines::IndexError(int index)
@@ -31,51 +24,12 @@ TBvText TBvLines::Get(int index) const
     return store_.Get(r.OrgIndex).Mid(size_t(r.OrgPos) - 1, size_t(r.Len));
 }
 
-int64_t TBvLines::TabbedTextWidth(const char* s, size_t n) const
-{
-    return measure_.TabbedTextWidth(s, n, int64_t(measure_.CharWidth()) * viewTabStop_);
-}
-
 int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
 {
     if (pos < 1 || size_t(pos) > s.size()) return 0;
     int kind = 0;
     for (int i = 1; i <= pos; ++i) kind = kind == 1 ? 2 : (cp932::IsLeadByte(s[size_t(i) - 1]) ? 1 : 0);
     return kind;
-}
-
-// The pixel fit: the piece size for a line wider than the client area, from an estimate by
-// the mean byte width, corrected one byte at a time until the first reversal of direction.
-int TBvLines::PixelFit(const TBvText& line) const
-{
-    const int len = int(line.size());
-    // Widths of the line's prefixes: by multiplication where every byte measures the same.
-    const bool uniform = uniformWidth_ > 0 && !std::memchr(line.data(), '\t', line.size());
-    auto width = [&](size_t n) { return uniform ? int64_t(n) * uniformWidth_ : TabbedTextWidth(line.data(), n); };
-    int64_t cw = clientWidth_;
-    int64_t w = width(line.size());
-    if (w <= cw) return len;
-    if (cw < xWidth_) cw = xWidth_;
-    int64_t avg = w / len;
-    if (avg == 0) avg = 1;  // bytes that draw with no width
-    int64_t g = cw / avg;
-    bool grew = false, shrank = false;
-    const int64_t margin = 2 * int64_t(measure_.CharWidth());
-    for (;;) {
-        if (w <= cw - margin) ++g;
-        if (w > cw) --g;
-        if (g < 1) g = 1;
-        if (g > len) g = len;
-        const int64_t prev = w;
-        w = width(size_t(g));
-        if (w > prev) grew = true;
-        else shrank = true;
-        if (w == prev || (grew && shrank) || (cw - margin < w && w < cw)) break;
-    }
-    // The search may stop one byte after a reversal with a piece wider than the client, whose
-    // last bytes no scroll bar would reach: take bytes off until it fits.
-    while (g > 1 && w > cw) w = width(size_t(--g));
-    return int(g);
 }
 
 namespace {
@@ -111,9 +65,7 @@ void TBvLines::Grow()
 void TBvLines::CalcBvLines(int fromOrg)
 {
     int i = ConvertIndexFromOrg(fromOrg);
-    xWidth_ = TabbedTextWidth("x", 1);
-    uniformWidth_ = measure_.UniformByteWidth();
-    clientWidth_ = measure_.ClientWidth();
+    const TBvCutRule rule(measure_, Encoding(), int64_t(measure_.CharWidth()) * viewTabStop_, wrapByte_);
     if (reserved_ < size_t(store_.Capacity())) Reserve(size_t(store_.Capacity()));
     const int lines = store_.Count();
     // A long derivation writes hundreds of megabytes of records: the second core faults their
@@ -138,23 +90,8 @@ void TBvLines::CalcBvLines(int fromOrg)
             Put(i++, TBvInfo{a, 0, 0, 0, true});
             continue;
         }
-        // The pixel fit depends on the line alone: one size for all its pieces.
-        const int fit = wrapByte_ > 0 ? wrapByte_ : PixelFit(line);
-        int pos = 1, k = 0;
-        while (pos <= len) {
-            int n = fit;
-            // Never end a piece on a lead byte whose trail byte is on the next piece.
-            // No piece starts on a trail byte, so the walk may start afresh at the piece.
-            const size_t next = size_t(pos) + size_t(n);
-            if (next <= line.size() && cp932::IsTrailAt(line.bytes(), size_t(pos), next)) {
-                --n;
-                if (n < 1) n = 2;
-            }
-            Put(i++, TBvInfo{a, pos, n, k, false});
-            pos = AddWrap(pos, n);
-            if (pos < 1) break;  // a piece size beyond any line: nothing follows
-            ++k;
-        }
+        int k = 0;
+        CutLine(line.bytes(), len, rule, [&](int pos, int n) { Put(i++, TBvInfo{a, pos, n, k++, false}); });
         infos_[i - 1].Cr = true;
     }
     count_ = std::min(count_, i);  // the surplus records at the end go

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "model/BvArray.h"
+#include "model/BvCut.h"
 #include "model/BvMeasure.h"
 #include "model/BvStrings.h"
 #include "model/BvTypes.h"
@@ -45,8 +46,13 @@ public:
     }
 
     void CalcBvLines(int fromOrg);
-    int64_t TabbedTextWidth(const char* s, size_t n) const;
+    // The encoding the store's text is held in.
+    TBvEncoding Encoding() const { return store_.Encoding(); }
+    // Pixels and bytes of a display line, in the view font with the tab stops.
+    TBvRowMap RowMap() const { return TBvRowMap(measure_, Encoding(), int64_t(measure_.CharWidth()) * viewTabStop_); }
+    int64_t TabbedTextWidth(const char* s, size_t n) const { return RowMap().X(s, n); }
     int64_t TabbedTextWidth(const TBvText& s) const { return TabbedTextWidth(s.data(), s.size()); }
+    // The byte kind in code page 932 (0 single, 1 lead, 2 trail), by a walk from the start.
     static int IsStrLeadBytePos(const TBvText& s, int pos);
 
     int ConvertIndexFromOrg(int org) const;
@@ -74,7 +80,6 @@ public:
     [[noreturn]] static void IndexError(int index);
 
 private:
-    int PixelFit(const TBvText& line) const;
     void Reserve(size_t n);
     void Put(int index, const TBvInfo& info);
     void Grow();
@@ -86,9 +91,6 @@ private:
     size_t reserved_ = 0;
     bool bigArray_ = false;
     bvarray::TPrefaulter* prefault_ = nullptr;  // while a long derivation writes the records
-    int64_t xWidth_ = 0;    // width of "x", measured once per derivation
-    int uniformWidth_ = 0;  // the measure's uniform byte width, read once per derivation
-    int clientWidth_ = 0;   // and the client width
 
     bool wordWrap_ = true;
     int wrapByte_ = 0;

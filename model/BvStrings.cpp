@@ -288,11 +288,13 @@ namespace {
 // the split goes on from that CR.
 class TLineSplitter {
 public:
+    // The bytes before start (a byte order mark) are no part of the text.
+    explicit TLineSplitter(size_t start = 0) : start_(start), lineStart_(start), pos_(start), end_(start) {}
     // add(start, end) appends the line of bytes [start, end); restart() drops every line added.
     template <class Add, class Restart>
     void Split(const char* data, size_t avail, Add add, Restart restart)
     {
-        if (ended_) return;
+        if (ended_ || avail < start_) return;
         if (const void* sub = std::memchr(data + pos_, 0x1A, avail - pos_)) {
             avail = size_t(static_cast<const char*>(sub) - data);
             ended_ = true;
@@ -316,7 +318,7 @@ public:
                 }
                 if (cr) {
                     restart();
-                    lineStart_ = 0;
+                    lineStart_ = start_;
                     crRule_ = true;
                 }
             }
@@ -344,7 +346,7 @@ private:
     bool crRule_ = false;  // a CR has been seen
     bool skipLf_ = false;  // the last line ended at a CR, so a LF right after it is part of that end
     bool ended_ = false;
-    size_t lineStart_ = 0, pos_ = 0, end_ = 0;
+    size_t start_, lineStart_, pos_, end_;
 };
 
 void ReleaseFileBlock(TBvText::Block* b)
@@ -353,34 +355,69 @@ void ReleaseFileBlock(TBvText::Block* b)
     delete b;
 }
 
+// Memory the program owns as a block, held by `holder`; lines are slices of it.
+TBvText::Block* FileBlock(char* data, size_t mapped, TBvText& holder)
+{
+    auto* block = new TBvText::Block{0, ReleaseFileBlock, data, mapped};
+    holder = TBvText(block, data, 0);
+    return block;
+}
+
+// The encoding to read in: the one asked for, or the one the sample shows.
+TBvSource ChooseSource(const charset::TSample& sample, uint64_t fileSize, std::optional<TCharset> asked)
+{
+    if (!asked) {
+        const charset::TDetected found = charset::Detect(sample.pieces, fileSize);
+        return {found.charset, found.bom};
+    }
+    const std::string_view first = sample.pieces.empty() ? std::string_view() : sample.pieces.front().bytes;
+    return {*asked, charset::BomLength(*asked, first.data(), first.size()) > 0};
+}
+
 }  // namespace
 
-void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& progress)
+void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& progress, std::optional<TCharset> charset)
 {
     Clear();
+    source_ = {charset.value_or(TCharset::Cp932), false};
     TBvText whole;  // holds the file's memory; declared first, so that the reader stops before it goes
     platform::TFileReader file;
     if (!file.Open(name)) return;  // cannot be read: the store stays empty
     try {
         // The size is taken in 64 bits; the estimate is capped at what the store can hold.
         SetCapacity(int(std::min<uint64_t>(file.Size() / 28, uint64_t(MaxListSize))));
+        // The encoding from a sample spread over the file before its bytes are read, so that they
+        // are split as they arrive; a file that reports no size is read whole by Start.
+        charset::TSample sample;
+        file.ReadSample(sample);
         file.Start();
-        auto* block = new TBvText::Block{0, ReleaseFileBlock, const_cast<char*>(file.Data()), file.Mapped()};
+        TBvText::Block* block = FileBlock(const_cast<char*>(file.Data()), file.Mapped(), whole);
         file.Adopt();
-        whole = TBvText(block, block->data, 0);
+        if (sample.pieces.empty()) {
+            const size_t n = file.Wait(0);
+            sample.pieces.push_back({std::string_view(file.Data(), std::min(n, charset::kSamplePiece * 17)), 0});
+        }
+        source_ = ChooseSource(sample, file.Size(), charset);
+        const std::string_view first = sample.pieces.empty() ? std::string_view() : sample.pieces.front().bytes;
+        const size_t skip = source_.bom ? charset::BomLength(source_.charset, first.data(), first.size()) : 0;
+        const bool transcoded = charset::IsTranscoded(source_.charset);
+
         const char* data = block->data;
         auto add = [&](size_t from, size_t to) {
             if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
             AppendForLoad(TBvText(block, data + from, to - from));
         };
-        TLineSplitter split;
+        auto restart = [this] { SetCount(0); };
+        TLineSplitter split(transcoded ? 0 : skip);
         size_t have = 0;
         for (;;) {
             const size_t got = file.Wait(have);
             if (got == have) break;  // the reading has ended
-            split.Split(data, got, add, [this] { SetCount(0); });
-            // A line past the position limit is refused as soon as it gets there.
-            if (split.Pending() > size_t(INT32_MAX)) Error();
+            if (!transcoded) {
+                split.Split(data, got, add, restart);
+                // A line past the position limit is refused as soon as it gets there.
+                if (split.Pending() > size_t(INT32_MAX)) Error();
+            }
             have = got;
             if (split.Ended()) break;
             if (progress && !progress(have, file.Size())) {
@@ -390,6 +427,18 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
             }
         }
         file.Stop();
+        if (transcoded) {
+            // UTF-16 and ISO-2022-JP are held as UTF-8: the whole file at once, then its lines;
+            // the file's own bytes go when their holder takes the new ones.
+            const size_t n = have - std::min(skip, have);
+            size_t mapped;
+            char* out = platform::FileMemory::Allocate(charset::Utf8Bound(source_.charset, n), mapped);
+            const size_t len = charset::ToUtf8(source_.charset, data + skip, n, out);
+            block = FileBlock(out, mapped, whole);
+            data = out;
+            split.Split(data, len, add, restart);
+            if (split.Pending() > size_t(INT32_MAX)) Error();
+        }
         split.Finish(add);
         SetCapacity(count_);
     } catch (...) {

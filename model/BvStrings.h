@@ -1,9 +1,11 @@
 #pragma once
 // TBvStrings: the line store. An ordered, growable array of shared byte strings, one per line.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/BvEncoding.h"
 #include "model/BvText.h"
 
 class QIODevice;
@@ -26,6 +28,12 @@ public:
 
     int Count() const { return count_; }
     int Capacity() const { return capacity_; }
+
+    // The encoding the text was read in, and the one it is held in. A file's load sets it; a text
+    // given line by line is in the one set here (code page 932 at first).
+    const TBvSource& Source() const { return source_; }
+    TBvEncoding Encoding() const { return TBvEncoding::Holding(source_.charset); }
+    void SetSource(const TBvSource& source) { source_ = source; }
 
     int Add(const TBvText& s);
     void Insert(int index, const TBvText& s);
@@ -56,7 +64,9 @@ public:
     virtual TBvText GetCommaText() const;
     [[noreturn]] virtual void Error() const;
     virtual void LoadFromFile(const std::string& name);
-    void LoadFromFile(const std::string& name, const TBvLoadProgress& progress);
+    // Reads the file in the given encoding, or in the one its bytes show when none is given.
+    void LoadFromFile(const std::string& name, const TBvLoadProgress& progress,
+                      std::optional<TCharset> charset = std::nullopt);
     virtual void SaveToFile(const std::string& name) const;
     virtual void SaveToStream(QIODevice& stream) const;
     virtual void LoadFromStream(QIODevice& stream);
@@ -72,4 +82,5 @@ private:
     int count_ = 0;
     int capacity_ = 0;
     bool bigArray_ = false;  // items_ is an mmap region rather than a malloc block
+    TBvSource source_;
 };

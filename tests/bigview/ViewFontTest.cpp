@@ -13,9 +13,11 @@
 
 namespace {
 
+constexpr TBvEncoding kCp932 = TBvEncoding::Cp932;
+
 struct ViewFontTest : ::testing::Test {
     TViewFont font{TViewFont::DefaultViewFont()};
-    int64_t W(const std::string& s, int d = 48) const { return font.TabbedTextWidth(s.data(), s.size(), d); }
+    int64_t W(const std::string& s, int d = 48) const { return font.TabbedTextWidth(kCp932, s.data(), s.size(), d); }
 };
 
 }  // namespace
@@ -55,13 +57,13 @@ TEST_F(ViewFontTest, PrefixWidthsMatchPrefixMeasures)
     for (const TViewFont* f : {static_cast<const TViewFont*>(&font), &pfont}) {
         for (int d : {0, 48, 7}) {
             std::vector<int64_t> out;
-            f->PrefixWidths(s.data(), s.size(), d, out);
+            f->PrefixWidths(kCp932, s.data(), s.size(), d, out);
             ASSERT_EQ(out.size(), s.size());
             for (size_t i = 0; i < s.size(); ++i)
-                EXPECT_EQ(out[i], f->TabbedTextWidth(s.data(), i + 1, d)) << "prefix " << i + 1 << " d " << d;
+                EXPECT_EQ(out[i], f->TabbedTextWidth(kCp932, s.data(), i + 1, d)) << "prefix " << i + 1 << " d " << d;
         }
-        EXPECT_EQ(f->TabbedTextWidth("\x82", 1, 48), f->CharWidth());
-        EXPECT_EQ(f->TabbedTextWidth("\t", 1, 0), f->CharWidth());
+        EXPECT_EQ(f->TabbedTextWidth(kCp932, "\x82", 1, 48), f->CharWidth());
+        EXPECT_EQ(f->TabbedTextWidth(kCp932, "\t", 1, 0), f->CharWidth());
     }
 }
 
@@ -74,7 +76,7 @@ TEST_F(ViewFontTest, DrawTextStaysInItsCells)
     int64_t w;
     {
         QPainter p(&img);
-        w = font.DrawText(p, 10, 5, s.data(), s.size(), 48, Qt::black, bg);
+        w = font.DrawText(p, 10, 5, kCp932, s.data(), s.size(), 48, Qt::black, bg);
     }
     EXPECT_EQ(w, W(s));
     const auto inked = [&](int x0, int x1) {
