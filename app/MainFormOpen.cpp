@@ -90,6 +90,8 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
             } gate{LoadGate(), BigView1};
             gate.gate->Begin();
             BigView1->OnLoadProgress = [g = gate.gate](uint64_t done, uint64_t total) { return g->Progress(done, total); };
+            const auto chosen = FileCharsets.find(name);
+            BigView1->SetReadCharset(chosen == FileCharsets.end() ? std::nullopt : std::optional(chosen->second));
             BigView1->LoadFromFile(name);
         }
         BigView1->MapUpdate();
@@ -99,6 +101,7 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
         if (addToHistory) AddToHistory(name);
         UpdateHistoryMoves();
         N5->setVisible(true);
+        File1Click();
     } catch (...) {
         // No busy cursor over the message box.
         busy.Restore();
@@ -106,6 +109,7 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
         BigView1->Clear();
         CurrentFileName.clear();
         UpdateTitle();
+        File1Click();
     }
 }
 
@@ -141,6 +145,16 @@ void TForm1::Reload1Click()
 {
     if (!Reload1->isEnabled()) return;
     OpenFile(CurrentFileName, false);
+}
+
+void TForm1::ReadFileAs(std::optional<TCharset> charset)
+{
+    if (CurrentFileName.empty() || LoadGate()->Running()) return;
+    if (charset) FileCharsets[CurrentFileName] = *charset;
+    else FileCharsets.erase(CurrentFileName);
+    const int org = BigView1->ConvertIndexToOrg(BigView1->ViewLineStart());
+    OpenFile(CurrentFileName, false);
+    if (org > 0 && !CurrentFileName.empty()) BigView1->SetViewLineStart(BigView1->ConvertIndexFromOrg(org));
 }
 
 void TForm1::DropFiles(const std::vector<std::string>& names)

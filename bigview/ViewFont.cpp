@@ -169,14 +169,14 @@ int64_t TViewFont::TabbedTextWidth(TBvEncoding enc, const char* s, size_t n, int
     size_t i = 0;
     if (grid_) {
         // Every character but a tab is its cells' columns.
-        const uint8_t* cells = unicode::BmpCells();
+        const uint8_t* three = unicode::ThreeByteCells();
         while (i < n) {
             if (b[i] == '\t') {
                 x += TabAdvance(x, tabDistance);
                 ++i;
                 continue;
             }
-            const bvcut::TStep st = bvcut::Step(enc, b + i, n - i, cells);
+            const bvcut::TStep st = bvcut::Step(enc, b + i, n - i, three);
             x += int64_t(st.cells) * charWidth_;
             i += st.bytes;
         }

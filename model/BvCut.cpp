@@ -10,6 +10,12 @@ TBvCutRule::TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t 
       charWidth(measure.CharWidth()),
       uniformWidth(measure.UniformCellWidth())
 {
+    if (uniformWidth <= 0 || clientWidth < 0) return;
+    uniformLimit = clientWidth / uniformWidth;
+    // A line one column past the limit: the fit is that of every longer line too, since the
+    // search's steps never reach the line's end.
+    const int64_t units = uniformLimit + 1;
+    uniformFit = bvcut::PixelFit(units, units * uniformWidth, *this, [&](int64_t g) { return g * uniformWidth; });
 }
 
 namespace bvcut {
@@ -26,21 +32,7 @@ int64_t FitBytes(const uint8_t* s, size_t len, const TBvCutRule& r)
 int64_t FitColumns(const uint8_t* s, size_t len, const TBvCutRule& r)
 {
     const TBvEncoding enc = r.map.Encoding();
-    const uint8_t* cells = unicode::BmpCells();
-    if (r.uniformWidth > 0 && !std::memchr(s, '\t', len)) {
-        // Every column the same width: the line fits when its columns do, and otherwise the fit
-        // does not depend on how many more there are, so the count stops one past the fit.
-        const int64_t limit = r.clientWidth >= 0 ? r.clientWidth / r.uniformWidth : -1;
-        int64_t cols = 0;
-        for (size_t i = 0; i < len && cols <= limit;) {
-            const TStep st = Step(enc, s + i, len - i, cells);
-            cols += st.cells;
-            i += st.bytes;
-        }
-        if (cols <= limit) return cols;
-        const int64_t units = limit + 1;
-        return PixelFit(units, units * r.uniformWidth, r, [&](int64_t g) { return g * r.uniformWidth; });
-    }
+    const uint8_t* three = unicode::ThreeByteCells();
     // The width of the first g columns: the characters within them, and a cell for the first
     // byte of a character that would be cut, as a cut byte measures.
     const auto* c = reinterpret_cast<const char*>(s);
@@ -48,7 +40,7 @@ int64_t FitColumns(const uint8_t* s, size_t len, const TBvCutRule& r)
         int64_t cols = 0;
         size_t i = 0;
         while (i < len) {
-            const TStep st = Step(enc, s + i, len - i, cells);
+            const TStep st = Step(enc, s + i, len - i, three);
             if (cols + st.cells > g) break;
             cols += st.cells;
             i += st.bytes;
@@ -57,7 +49,7 @@ int64_t FitColumns(const uint8_t* s, size_t len, const TBvCutRule& r)
     };
     int64_t cols = 0;
     for (size_t i = 0; i < len;) {
-        const TStep st = Step(enc, s + i, len - i, cells);
+        const TStep st = Step(enc, s + i, len - i, three);
         cols += st.cells;
         i += st.bytes;
     }

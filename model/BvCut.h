@@ -9,6 +9,10 @@
 // code page 932 twin is cut.
 #include <cstddef>
 #include <cstdint>
+#include <endian.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include "model/BvMeasure.h"
 #include "model/BvTypes.h"
@@ -21,6 +25,11 @@ struct TBvCutRule {
     int64_t xWidth;       // the width of "x"
     int64_t charWidth;
     int uniformWidth;     // the measure's uniform cell width; 0 when it has none
+    // With a uniform cell width the pixel fit of a line without tabs depends only on whether
+    // the line fits: it does when it has at most uniformLimit columns, and is otherwise cut
+    // into pieces of uniformFit columns. 0 without a uniform width.
+    int64_t uniformLimit = 0;
+    int64_t uniformFit = 0;
 
     TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int wrapByte);
 };
@@ -60,24 +69,91 @@ int64_t PixelFit(int64_t units, int64_t w, const TBvCutRule& r, Width&& width)
 
 // The piece size in bytes of a line whose bytes are its columns.
 int64_t FitBytes(const uint8_t* s, size_t len, const TBvCutRule& r);
-// The piece size in columns of any line.
+// The piece size in columns of a line that holds a tab, or measured by a measure without a
+// uniform cell width; the line's columns when it fits whole.
 int64_t FitColumns(const uint8_t* s, size_t len, const TBvCutRule& r);
 
-// The bytes and columns of the character at p (n > 0 bytes remain).
+// The bytes and columns of the character at p (n > 0 bytes remain) in encoding K; three is
+// unicode::ThreeByteCells().
 struct TStep {
     uint32_t bytes;
     uint32_t cells;
 };
-inline TStep Step(TBvEncoding enc, const uint8_t* p, size_t n, const uint8_t* bmpCells)
+template <TBvEncoding::Kind K>
+inline TStep StepOf(const uint8_t* p, size_t n, const uint8_t* three)
 {
     const uint8_t b = p[0];
-    if (b < 0x80 && enc.kind() != TBvEncoding::Cp932) return {1, 1};
-    // The three-byte UTF-8 sequences without range exceptions, which kana and kanji are in.
-    if (enc.kind() == TBvEncoding::Utf8 && b >= 0xE1 && b <= 0xEF && b != 0xED && n >= 3 &&
-        utf8::IsContinuation(p[1]) && utf8::IsContinuation(p[2]))
-        return {3, bmpCells[char32_t(b & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F)]};
-    const TBvChar c = enc.At(p, n);
+    if (K != TBvEncoding::Cp932 && b < 0x80) return {1, 1};
+    if (K == TBvEncoding::Utf8 && n >= 4) {
+        // A three-byte sequence, which kana and kanji are, read as one word: a lead 1110xxxx and
+        // two continuation bytes carrying a character that needs three bytes.
+        uint32_t w;
+        std::memcpy(&w, p, 4);
+        w = le32toh(w);
+        if ((w & 0x00C0C0F0u) == 0x008080E0u) {
+            const uint8_t cells = three[(w & 0x0F) << 12 | (w & 0x3F00) >> 2 | (w & 0x3F0000) >> 16];
+            if (cells != 0xFF) return {3, cells};
+        }
+    }
+    const TBvChar c = TBvEncoding(K).At(p, n);
     return {c.bytes, c.cells};
+}
+inline TStep Step(TBvEncoding enc, const uint8_t* p, size_t n, const uint8_t* three)
+{
+    switch (enc.kind()) {
+    case TBvEncoding::Cp932: return StepOf<TBvEncoding::Cp932>(p, n, three);
+    case TBvEncoding::EucJp: return StepOf<TBvEncoding::EucJp>(p, n, three);
+    case TBvEncoding::Utf8: break;
+    }
+    return StepOf<TBvEncoding::Utf8>(p, n, three);
+}
+
+// The end of the piece that starts at byte i (< len): the characters that fit in fit columns,
+// and at least one; a character of zero width goes with the one before it. cols: the piece's
+// columns.
+template <TBvEncoding::Kind K>
+inline size_t PieceEnd(const uint8_t* s, size_t len, size_t i, int64_t fit, const uint8_t* three, int64_t& cols)
+{
+    TStep st = StepOf<K>(s + i, len - i, three);
+    size_t j = i + st.bytes;
+    // The columns left; a first character wider than the fit leaves none.
+    const int64_t over = std::max<int64_t>(int64_t(st.cells) - fit, 0);
+    int64_t room = fit - int64_t(st.cells) + over;
+    while (j < len) {
+        st = StepOf<K>(s + j, len - j, three);
+        if (int64_t(st.cells) > room) break;
+        room -= st.cells;
+        j += st.bytes;
+    }
+    cols = fit - room + over;
+    return j;
+}
+
+// Cuts a line into pieces of fit columns. With limit at 0 or above, a line of at most limit
+// columns is one piece: the walk of the first piece goes on to find out, so that the line is
+// walked once.
+template <TBvEncoding::Kind K, class Piece>
+void CutColumns(const uint8_t* s, size_t len, int64_t fit, int64_t limit, Piece&& piece)
+{
+    const uint8_t* three = unicode::ThreeByteCells();
+    int64_t cols;
+    size_t j = PieceEnd<K>(s, len, 0, fit, three, cols);
+    if (limit >= 0 && cols <= limit) {
+        size_t k = j;
+        int64_t total = cols;
+        while (k < len && total <= limit) {
+            const TStep st = StepOf<K>(s + k, len - k, three);
+            total += st.cells;
+            k += st.bytes;
+        }
+        if (total <= limit) j = len;
+    }
+    piece(1, int(j));
+    while (j < len) {
+        const size_t i = j;
+        j = PieceEnd<K>(s, len, i, fit, three, cols);
+        piece(int(i) + 1, int(j - i));
+    }
 }
 
 }  // namespace bvcut
@@ -110,19 +186,15 @@ void CutLine(const uint8_t* s, int len, const TBvCutRule& rule, Piece&& piece)
     }
     // Every piece takes the characters that fit in the fit's columns, and at least one; a
     // character of zero width goes with the one before it.
-    const int64_t fit = rule.wrapByte > 0 ? rule.wrapByte : bvcut::FitColumns(s, size_t(len), rule);
-    const uint8_t* cells = unicode::BmpCells();
-    size_t i = 0;
-    while (i < size_t(len)) {
-        int64_t cols = 0;
-        size_t j = i;
-        while (j < size_t(len)) {
-            const bvcut::TStep st = bvcut::Step(enc, s + j, size_t(len) - j, cells);
-            if (st.cells > 0 && cols + st.cells > fit && j > i) break;
-            cols += st.cells;
-            j += st.bytes;
+    int64_t fit = rule.wrapByte, limit = -1;
+    if (fit <= 0) {
+        if (rule.uniformFit > 0 && !std::memchr(s, '\t', size_t(len))) {
+            fit = rule.uniformFit;
+            limit = rule.uniformLimit;
+        } else {
+            fit = bvcut::FitColumns(s, size_t(len), rule);
         }
-        piece(int(i) + 1, int(j - i));
-        i = j;
     }
+    if (enc.kind() == TBvEncoding::EucJp) bvcut::CutColumns<TBvEncoding::EucJp>(s, size_t(len), fit, limit, piece);
+    else bvcut::CutColumns<TBvEncoding::Utf8>(s, size_t(len), fit, limit, piece);
 }

@@ -395,7 +395,7 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
         file.Adopt();
         if (sample.pieces.empty()) {
             const size_t n = file.Wait(0);
-            sample.pieces.push_back({std::string_view(file.Data(), std::min(n, charset::kSamplePiece * 17)), 0});
+            sample.pieces.push_back({std::string_view(file.Data(), std::min(n, charset::kSamplePiece * (charset::kSamplePieces + 1))), 0});
         }
         source_ = ChooseSource(sample, file.Size(), charset);
         const std::string_view first = sample.pieces.empty() ? std::string_view() : sample.pieces.front().bytes;

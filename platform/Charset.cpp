@@ -61,8 +61,9 @@ bool IsCutSequence(const uint8_t* p, size_t r)
 }
 
 // Whether a piece, maybe cut out of the middle of a file, is UTF-8: a character cut at its
-// start or end does not count against it. many: some character has more than one byte.
-bool IsUtf8Piece(std::string_view s, bool cutStart, bool cutEnd, bool& many)
+// start or end does not count against it (nor one cut by the end of the file, which may be
+// still being written or have been cut short). many: some character has more than one byte.
+bool IsUtf8Piece(std::string_view s, bool cutStart, bool& many)
 {
     const auto* p = reinterpret_cast<const uint8_t*>(s.data());
     size_t i = 0;
@@ -74,7 +75,7 @@ bool IsUtf8Piece(std::string_view s, bool cutStart, bool cutEnd, bool& many)
             continue;
         }
         const size_t len = utf8::SeqLen(p + i, s.size() - i);
-        if (len == 0) return cutEnd && IsCutSequence(p + i, s.size() - i);
+        if (len == 0) return IsCutSequence(p + i, s.size() - i);
         many = true;
         i += len;
     }
@@ -238,7 +239,7 @@ TDetected Detect(const std::vector<TPiece>& sample, uint64_t fileSize)
             if (b >= 0x80) high = true;
             else if (b == kEsc && !escapes) escapes = IsJapaneseDesignation(s.substr(i));
         }
-        if (utf8) utf8 = IsUtf8Piece(s, piece.offset > 0, piece.offset + s.size() < fileSize, many);
+        if (utf8) utf8 = IsUtf8Piece(s, piece.offset > 0, many);
     }
     if (!high) return {escapes ? TCharset::Iso2022Jp : TCharset::Cp932, false};
     if (utf8 && many) return {TCharset::Utf8, false};

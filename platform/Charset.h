@@ -32,7 +32,7 @@ size_t BomLength(TCharset c, const char* p, size_t n);
 // The sample detection reads: the first piece of the file and up to this many more, spread
 // evenly over the rest.
 constexpr size_t kSamplePiece = size_t(64) << 10;
-constexpr int kSamplePieces = 16;
+constexpr int kSamplePieces = 15;
 
 // One piece of a sample: its bytes and where they lie in the file.
 struct TPiece {

@@ -39,6 +39,17 @@ const uint8_t* BmpCells()
     return bmp->data();
 }
 
+const uint8_t* ThreeByteCells()
+{
+    static const auto three = [] {
+        auto t = std::make_unique<std::array<uint8_t, 0x10000>>();
+        const uint8_t* bmp = BmpCells();
+        for (char32_t u = 0; u < 0x10000; ++u) (*t)[u] = u < 0x800 || (u >= 0xD800 && u <= 0xDFFF) ? 0xFF : bmp[u];
+        return t;
+    }();
+    return three->data();
+}
+
 uint8_t Cells(char32_t c)
 {
     if (c < 0x10000) return BmpCells()[c];

@@ -13,5 +13,8 @@ uint8_t Cells(char32_t c);
 // Cells of the 65,536 characters of the Basic Multilingual Plane, where nearly every character
 // of a text lies: a table made once, for loops that look up many.
 const uint8_t* BmpCells();
+// The cells of a three-byte UTF-8 sequence by the 16 bits it carries, 0xFF where those are no
+// character such a sequence may carry (an overlong form, a surrogate): one look-up decides both.
+const uint8_t* ThreeByteCells();
 
 }  // namespace unicode
