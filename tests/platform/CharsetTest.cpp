@@ -229,9 +229,18 @@ TEST(Charset, TranscodingUtf16)
     };
     for (const auto& [in, out] : le) {
         EXPECT_EQ(ToUtf8(TCharset::Utf16Le, in), out) << QByteArray::fromStdString(in).toHex().constData();
+        EXPECT_EQ(OracleUtf16ToUtf8(false, in), out) << QByteArray::fromStdString(in).toHex().constData();
         std::string be = in;
         for (size_t i = 0; i + 1 < be.size(); i += 2) std::swap(be[i], be[i + 1]);
         EXPECT_EQ(ToUtf8(TCharset::Utf16Be, be), out) << QByteArray::fromStdString(in).toHex().constData();
+    }
+    // Any bytes: as the plain reading has them.
+    std::mt19937 rng(6);
+    for (int round = 0; round < 2000; ++round) {
+        std::string in(rng() % 20, '\0');
+        for (char& c : in) c = char(rng() % 3 ? int(rng() % 256) : 0xD8 + int(rng() % 8));
+        EXPECT_EQ(ToUtf8(TCharset::Utf16Le, in), OracleUtf16ToUtf8(false, in));
+        EXPECT_EQ(ToUtf8(TCharset::Utf16Be, in), OracleUtf16ToUtf8(true, in));
     }
 }
 

@@ -38,3 +38,35 @@ inline std::vector<bool> OracleCharStarts(TBvEncoding::Kind kind, std::string_vi
     starts[s.size()] = true;
     return starts;
 }
+
+// UTF-16 of either byte order as UTF-8 by the standard's definition, each byte that is no part
+// of a character as 0xFF (a surrogate without its other half: both its bytes; an odd last byte).
+inline std::string OracleUtf16ToUtf8(bool bigEndian, std::string_view s)
+{
+    auto unit = [&](size_t i) {
+        const unsigned a = uint8_t(s[i]), b = uint8_t(s[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    auto put = [](std::string& out, char32_t c) {
+        if (c < 0x80) out += char(c);
+        else if (c < 0x800) out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        else if (c < 0x10000) out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        else out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+    };
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 <= s.size(); i += 2) {
+        const unsigned u = unit(i);
+        const bool high = u >= 0xD800 && u <= 0xDBFF, low = u >= 0xDC00 && u <= 0xDFFF;
+        if (high && i + 4 <= s.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+            put(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (unit(i + 2) - 0xDC00));
+            i += 2;
+        } else if (high || low) {
+            out += "\xFF\xFF";
+        } else {
+            put(out, u);
+        }
+    }
+    if (i < s.size()) out += '\xFF';
+    return out;
+}
