@@ -28,7 +28,7 @@ constexpr char kBad = char(0xFF);  // a byte that is no UTF-8: one cell with the
 
 // At most this many bytes of lines go to uchardet, which reads some 7 µs a kilobyte: enough to
 // judge by, and within the time detection may take.
-constexpr size_t kJudgeBytes = size_t(192) << 10;
+constexpr size_t kJudgeBytes = size_t(128) << 10;
 
 bool StartsWith(std::string_view s, const char* prefix) { return s.substr(0, std::strlen(prefix)) == prefix; }
 
