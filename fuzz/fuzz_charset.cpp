@@ -1,5 +1,6 @@
 // Detection and transcoding of fuzzed bytes: detection reads any sample of them, UTF-16 reads
-// as the plain reading has it, and ISO-2022-JP gives UTF-8 and bytes 0xFF only, within the bound.
+// as the plain reading has it, ISO-2022-JP gives UTF-8 and bytes 0xFF only, within the bound,
+// and bytes given in parts transcode as they do at once.
 #include <string>
 
 #include "fuzz/FuzzCommon.h"
@@ -23,6 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::string out(charset::Utf8Bound(c, size), '\0');
         out.resize(charset::ToUtf8(c, bytes.data(), size, out.data()));
         FUZZ_CHECK(out.size() <= charset::Utf8Bound(c, size));
+        // In parts of the size the first byte chooses, as a file being read arrives.
+        charset::TToUtf8 parts(c);
+        std::string inParts(out.size() + 16, '\0');
+        size_t fed = 0, written = 0;
+        const size_t part = size ? 1 + data[0] % 16 : 1;
+        for (size_t have = std::min(size, part);; have = std::min(size, have + part)) {
+            size_t used;
+            written += parts.Feed(bytes.data() + fed, have - fed, have == size, inParts.data() + written, used);
+            fed += used;
+            if (have == size) break;
+        }
+        FUZZ_CHECK(fed == size && inParts.substr(0, written) == out);
         if (c != TCharset::Iso2022Jp) {
             FUZZ_CHECK(out == OracleUtf16ToUtf8(c == TCharset::Utf16Be, bytes));
             continue;

@@ -402,6 +402,19 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
         const size_t skip = source_.bom ? charset::BomLength(source_.charset, first.data(), first.size()) : 0;
         const bool transcoded = charset::IsTranscoded(source_.charset);
 
+        // UTF-16 and ISO-2022-JP are held as UTF-8, transcoded as the bytes arrive into memory of
+        // their own, which the lines are slices of; the file's own bytes go at the end.
+        std::optional<charset::TToUtf8> transcoder;
+        TBvText held;
+        if (transcoded) {
+            // Room for the UTF-8 besides the file's bytes: Japanese text takes half as much again.
+            if (platform::AvailableMemory() < file.Size() + file.Size() / 2 * 3) throw std::bad_alloc();
+            transcoder.emplace(source_.charset);
+            size_t mapped;
+            const size_t bound = charset::Utf8Bound(source_.charset, file.Mapped());
+            char* out = platform::FileMemory::Allocate(bound, mapped);
+            block = FileBlock(out, mapped, held);
+        }
         const char* data = block->data;
         auto add = [&](size_t from, size_t to) {
             if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
@@ -409,15 +422,23 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
         };
         auto restart = [this] { SetCount(0); };
         TLineSplitter split(transcoded ? 0 : skip);
-        size_t have = 0;
+        size_t have = 0, fed = skip, written = 0;
+        // The bytes that have arrived, as held: split into lines.
+        auto take = [&](size_t got, bool end) {
+            if (transcoder) {
+                size_t used;
+                written += transcoder->Feed(file.Data() + fed, got - std::min(fed, got), end, block->data + written, used);
+                fed += used;
+                got = written;
+            }
+            split.Split(data, got, add, restart);
+            // A line past the position limit is refused as soon as it gets there.
+            if (split.Pending() > size_t(INT32_MAX)) Error();
+        };
         for (;;) {
             const size_t got = file.Wait(have);
             if (got == have) break;  // the reading has ended
-            if (!transcoded) {
-                split.Split(data, got, add, restart);
-                // A line past the position limit is refused as soon as it gets there.
-                if (split.Pending() > size_t(INT32_MAX)) Error();
-            }
+            take(got, false);
             have = got;
             if (split.Ended()) break;
             if (progress && !progress(have, file.Size())) {
@@ -427,18 +448,8 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
             }
         }
         file.Stop();
-        if (transcoded) {
-            // UTF-16 and ISO-2022-JP are held as UTF-8: the whole file at once, then its lines;
-            // the file's own bytes go when their holder takes the new ones.
-            const size_t n = have - std::min(skip, have);
-            size_t mapped;
-            char* out = platform::FileMemory::Allocate(charset::Utf8Bound(source_.charset, n), mapped);
-            const size_t len = charset::ToUtf8(source_.charset, data + skip, n, out);
-            block = FileBlock(out, mapped, whole);
-            data = out;
-            split.Split(data, len, add, restart);
-            if (split.Pending() > size_t(INT32_MAX)) Error();
-        }
+        if (transcoder && !split.Ended()) take(have, true);
+        if (transcoder) whole = TBvText();
         split.Finish(add);
         SetCapacity(count_);
     } catch (...) {

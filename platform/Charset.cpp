@@ -252,10 +252,9 @@ size_t Utf8Bound(TCharset c, size_t n)
     return c == TCharset::Iso2022Jp ? 3 * n : n / 2 * 3 + 1;
 }
 
-namespace {
-
-size_t Utf16ToUtf8(bool bigEndian, const uint8_t* in, size_t n, char* out)
+size_t TToUtf8::Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
 {
+    const bool bigEndian = charset_ == TCharset::Utf16Be;
     char* o = out;
     auto unit = [&](size_t i) { return bigEndian ? char16_t(in[i] << 8 | in[i + 1]) : char16_t(in[i + 1] << 8 | in[i]); };
     size_t i = 0;
@@ -276,19 +275,19 @@ size_t Utf16ToUtf8(bool bigEndian, const uint8_t* in, size_t n, char* out)
                 i += 2;
                 continue;
             }
+        } else if (u <= 0xDBFF && !end) {
+            break;  // its other half may come with the next bytes
         }
         *o++ = kBad;  // a surrogate without its other half: its two bytes
         *o++ = kBad;
     }
-    if (i < n) *o++ = kBad;  // an odd byte at the end
+    if (i < n && end) *o++ = kBad, ++i;  // an odd byte at the end
+    used = std::min(i, n);
     return size_t(o - out);
 }
 
-size_t Iso2022JpToUtf8(const uint8_t* in, size_t n, char* out)
+size_t TToUtf8::Iso2022Jp(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
 {
-    enum Mode { Ascii, Kana, Jis0208, Jis0212 };
-    Mode mode = Ascii;
-    bool shiftOut = false;  // SO: katakana until SI
     char* o = out;
     auto put = [&](char16_t u, int badBytes) {
         if (u == eucjp::Table::kNone) {
@@ -298,6 +297,7 @@ size_t Iso2022JpToUtf8(const uint8_t* in, size_t n, char* out)
         o += utf8::Encode(u, o);
     };
     const eucjp::Table& t = eucjp::Table::Instance();
+    constexpr size_t kLongestEscape = 4;
     size_t i = 0;
     while (i < n) {
         const uint8_t b = in[i];
@@ -305,21 +305,22 @@ size_t Iso2022JpToUtf8(const uint8_t* in, size_t n, char* out)
             const std::string_view rest(reinterpret_cast<const char*>(in + i), n - i);
             if (const size_t len = Designation(rest)) {
                 const char final = rest[len - 1];
-                if (rest[1] == '(') mode = final == 'I' ? Kana : Ascii;
-                else if (rest[1] == '$') mode = final == 'D' ? Jis0212 : Jis0208;  // ESC & @ announces a revision only
+                if (rest[1] == '(') mode_ = final == 'I' ? Kana : Ascii;
+                else if (rest[1] == '$') mode_ = final == 'D' ? Jis0212 : Jis0208;  // ESC & @ announces a revision only
                 i += len;
                 continue;
             }
+            if (!end && rest.size() < kLongestEscape) break;  // the rest of the sequence may come next
             *o++ = char(b);  // no designation: an escape character, shown as a control byte
             ++i;
             continue;
         }
         if (b == '\r' || b == '\n') {
-            mode = Ascii;
-            shiftOut = false;
+            mode_ = Ascii;
+            shiftOut_ = false;
         }
         if (b == 0x0E || b == 0x0F) {
-            shiftOut = b == 0x0E;
+            shiftOut_ = b == 0x0E;
             ++i;
             continue;
         }
@@ -329,41 +330,49 @@ size_t Iso2022JpToUtf8(const uint8_t* in, size_t n, char* out)
             continue;
         }
         const bool printable = b >= 0x21 && b <= 0x7E;
-        if (printable && (shiftOut || mode == Kana)) {
+        if (printable && (shiftOut_ || mode_ == Kana)) {
             put(b <= 0x5F ? t.Kana(uint8_t(b | 0x80)) : eucjp::Table::kNone, 1);
             ++i;
             continue;
         }
-        if (printable && (mode == Jis0208 || mode == Jis0212)) {
+        if (printable && (mode_ == Jis0208 || mode_ == Jis0212)) {
+            if (i + 1 >= n && !end) break;  // the pair's second byte comes next
             if (i + 1 >= n || in[i + 1] < 0x21 || in[i + 1] > 0x7E) {
                 *o++ = kBad;  // half a pair
                 ++i;
                 continue;
             }
             const uint8_t a = uint8_t(b | 0x80), c = uint8_t(in[i + 1] | 0x80);
-            put(mode == Jis0208 ? t.Pair(a, c) : t.Ext(a, c), 2);
+            put(mode_ == Jis0208 ? t.Pair(a, c) : t.Ext(a, c), 2);
             i += 2;
             continue;
         }
         *o++ = char(b);
         ++i;
     }
+    used = i;
     return size_t(o - out);
 }
 
-}  // namespace
+size_t TToUtf8::Feed(const char* in, size_t n, bool end, char* out, size_t& used)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(in);
+    switch (charset_) {
+    case TCharset::Utf16Le:
+    case TCharset::Utf16Be: return Utf16(p, n, end, out, used);
+    case TCharset::Iso2022Jp: return Iso2022Jp(p, n, end, out, used);
+    default:
+        std::memcpy(out, in, n);
+        used = n;
+        return n;
+    }
+}
 
 size_t ToUtf8(TCharset c, const char* in, size_t n, char* out)
 {
-    const auto* p = reinterpret_cast<const uint8_t*>(in);
-    switch (c) {
-    case TCharset::Utf16Le: return Utf16ToUtf8(false, p, n, out);
-    case TCharset::Utf16Be: return Utf16ToUtf8(true, p, n, out);
-    case TCharset::Iso2022Jp: return Iso2022JpToUtf8(p, n, out);
-    default:
-        std::memcpy(out, in, n);
-        return n;
-    }
+    TToUtf8 t(c);
+    size_t used;
+    return t.Feed(in, n, true, out, used);
 }
 
 }  // namespace charset

@@ -61,7 +61,7 @@ struct TDetected {
 // the two readings of them fare); code page 932 for everything else.
 TDetected Detect(const std::vector<TPiece>& sample, uint64_t fileSize);
 
-// The most bytes ToUtf8 writes for n bytes in c.
+// The most bytes ToUtf8 (or TToUtf8 over n bytes in all) writes for n bytes in c.
 size_t Utf8Bound(TCharset c, size_t n);
 // Writes the UTF-8 of the n bytes at in, which are in c (UTF-16 of either order or ISO-2022-JP;
 // no byte order mark), to out, and returns the count written. Each byte that is no character
@@ -69,5 +69,24 @@ size_t Utf8Bound(TCharset c, size_t n);
 // becomes two. ISO-2022-JP starts in ASCII and returns to it at each line end; JIS X 0201
 // Roman reads as ASCII, as in code page 932.
 size_t ToUtf8(TCharset c, const char* in, size_t n, char* out);
+
+// ToUtf8 over bytes that arrive in parts: the shift state and a character cut by the end of a
+// part carry over to the next.
+class TToUtf8 {
+public:
+    explicit TToUtf8(TCharset c) : charset_(c) {}
+    // Writes the UTF-8 of what the n bytes at in complete and returns the count written; used:
+    // the bytes taken, the rest to be given again with the next part. With end, the bytes are
+    // the last ones and all are taken.
+    size_t Feed(const char* in, size_t n, bool end, char* out, size_t& used);
+
+private:
+    size_t Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& used);
+    size_t Iso2022Jp(const uint8_t* in, size_t n, bool end, char* out, size_t& used);
+    enum Mode : uint8_t { Ascii, Kana, Jis0208, Jis0212 };
+    TCharset charset_;
+    Mode mode_ = Ascii;
+    bool shiftOut_ = false;  // SO: katakana until SI
+};
 
 }  // namespace charset

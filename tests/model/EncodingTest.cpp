@@ -15,6 +15,7 @@
 #include "support/CellMeasure.h"
 #include "support/EncodingOracle.h"
 #include "support/JapaneseText.h"
+#include "support/ReadSeam.h"
 
 namespace {
 
@@ -292,7 +293,26 @@ TEST_F(LoadEncodingTest, EachEncodingIsHeldAsItsRuleSays)
     EXPECT_EQ(s.Source(), (TBvSource{TCharset::EucJp, false}));
 }
 
-// A large UTF-16 file, read on the second thread and transcoded whole, splits as its UTF-8 does.
+// Files read a few bytes per call are transcoded as the parts arrive: cut within pairs,
+// surrogate pairs and escape sequences, they give the lines their UTF-8 gives.
+TEST_F(LoadEncodingTest, TranscodedFilesReadInPartsOfAnySize)
+{
+    static size_t perCall = SIZE_MAX;
+    ReadSeam seam([](int fd, void* b, size_t n) { return ::read(fd, b, std::min(n, perCall)); });
+    std::mt19937 rng(14);
+    for (int round = 0; round < 60; ++round) {
+        std::u32string text;
+        for (int i = 0; i < 4; ++i) text += RandomJapanese(rng, rng() % 20) + (rng() % 2 ? U"\r\n" : U"\n");
+        perCall = SIZE_MAX;
+        const std::vector<std::string> want = Load(Encode(TCharset::Utf8, text)), wide = Load(Encode(TCharset::Utf8, text + U"😀"));
+        perCall = 1 + rng() % 5;
+        EXPECT_EQ(Load(Encode(TCharset::Iso2022Jp, text)), want) << "per call " << perCall;
+        EXPECT_EQ(Load(Encode(TCharset::Utf16Be, text + U"😀")), wide) << "per call " << perCall;
+    }
+}
+
+// A large UTF-16 file, read on the second thread and transcoded as it arrives, splits as its
+// UTF-8 does.
 TEST_F(LoadEncodingTest, LargeTranscodedFilesSplitAsTheirUtf8)
 {
     std::mt19937 rng(4);

@@ -263,6 +263,34 @@ TEST(Charset, TranscodingIso2022Jp)
         EXPECT_EQ(ToUtf8(TCharset::Iso2022Jp, in), out) << QByteArray::fromStdString(in).toHex().constData();
 }
 
+// Transcoding bytes that arrive in parts, as a file being read does, gives what transcoding
+// them at once gives, wherever the parts are cut: within a pair, a surrogate pair, an escape.
+TEST(Charset, TranscodingInParts)
+{
+    std::mt19937 rng(13);
+    for (int round = 0; round < 300; ++round) {
+        const std::u32string text = RandomJapanese(rng, 40) + U"😀\r\n" + RandomJapanese(rng, 20);
+        for (const TCharset c : {TCharset::Utf16Le, TCharset::Utf16Be, TCharset::Iso2022Jp}) {
+            std::string in = Encode(c, c == TCharset::Iso2022Jp ? text.substr(0, text.find(U'😀')) : text);
+            if (rng() % 4 == 0) in += char(rng());  // and bytes that are no character at the end
+            const std::string whole = ToUtf8(c, in);
+            charset::TToUtf8 t(c);
+            std::string out(charset::Utf8Bound(c, in.size()), '\0');
+            size_t fed = 0, written = 0;
+            while (fed < in.size()) {
+                const size_t have = std::min(in.size(), fed + 1 + rng() % 7), used0 = fed;
+                size_t used;
+                written += t.Feed(in.data() + fed, have - fed, have == in.size(), out.data() + written, used);
+                fed += used;
+                ASSERT_TRUE(used > 0 || have < in.size()) << "the last part is taken whole";
+                if (fed == used0 && have == in.size()) break;
+            }
+            out.resize(written);
+            EXPECT_EQ(out, whole) << charset::Key(c);
+        }
+    }
+}
+
 // Random text written by iconv in each transcoded encoding reads back as its UTF-8, within the
 // bound.
 TEST(Charset, TranscodingAgreesWithIconv)
