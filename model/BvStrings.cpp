@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "model/BvArray.h"
@@ -390,55 +391,56 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
         // are split as they arrive; a file that reports no size is read whole by Start.
         charset::TSample sample;
         file.ReadSample(sample);
-        file.Start();
-        TBvText::Block* block = FileBlock(const_cast<char*>(file.Data()), file.Mapped(), whole);
-        file.Adopt();
-        if (sample.pieces.empty()) {
+        TBvText::Block* block = nullptr;  // the file's bytes, once it is read into memory
+        auto start = [&] {
+            file.Start();
+            block = FileBlock(const_cast<char*>(file.Data()), file.Mapped(), whole);
+            file.Adopt();
+        };
+        if (file.Size() == 0) {
+            start();
             const size_t n = file.Wait(0);
             sample.pieces.push_back({std::string_view(file.Data(), std::min(n, charset::kSamplePiece * (charset::kSamplePieces + 1))), 0});
         }
         source_ = ChooseSource(sample, file.Size(), charset);
         const std::string_view first = sample.pieces.empty() ? std::string_view() : sample.pieces.front().bytes;
         const size_t skip = source_.bom ? charset::BomLength(source_.charset, first.data(), first.size()) : 0;
-        const bool transcoded = charset::IsTranscoded(source_.charset);
 
-        // UTF-16 and ISO-2022-JP are held as UTF-8, transcoded as the bytes arrive into memory of
-        // their own, which the lines are slices of; the file's own bytes go at the end.
-        std::optional<charset::TToUtf8> transcoder;
-        TBvText held;
-        if (transcoded) {
-            // Room for the UTF-8 besides the file's bytes: Japanese text takes half as much again.
-            if (platform::AvailableMemory() < file.Size() + file.Size() / 2 * 3) throw std::bad_alloc();
-            transcoder.emplace(source_.charset);
-            size_t mapped;
-            const size_t bound = charset::Utf8Bound(source_.charset, file.Mapped());
-            char* out = platform::FileMemory::Allocate(bound, mapped);
-            block = FileBlock(out, mapped, held);
+        if (charset::IsTranscoded(source_.charset)) {
+            // Read a part at a time (a file that reports no size: from its bytes read whole).
+            size_t at = skip;
+            auto nextPart = [&](char* to, size_t n) {
+                if (file.Size() == 0) {
+                    const size_t k = std::min(n, file.Wait(0) - std::min(at, file.Wait(0)));
+                    std::memcpy(to, file.Data() + at, k);
+                    at += k;
+                    return k;
+                }
+                return file.ReadNext(to, n);
+            };
+            for (size_t dropped = 0; file.Size() && dropped < skip;) {
+                char mark[4];
+                const size_t r = file.ReadNext(mark, skip - dropped);
+                if (r == 0) break;
+                dropped += r;
+            }
+            if (LoadTranscoded(file.Size(), nextPart, progress)) SetCapacity(count_);
+            return;
         }
+        if (!block) start();
         const char* data = block->data;
         auto add = [&](size_t from, size_t to) {
             if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
             AppendForLoad(TBvText(block, data + from, to - from));
         };
-        auto restart = [this] { SetCount(0); };
-        TLineSplitter split(transcoded ? 0 : skip);
-        size_t have = 0, fed = skip, written = 0;
-        // The bytes that have arrived, as held: split into lines.
-        auto take = [&](size_t got, bool end) {
-            if (transcoder) {
-                size_t used;
-                written += transcoder->Feed(file.Data() + fed, got - std::min(fed, got), end, block->data + written, used);
-                fed += used;
-                got = written;
-            }
-            split.Split(data, got, add, restart);
-            // A line past the position limit is refused as soon as it gets there.
-            if (split.Pending() > size_t(INT32_MAX)) Error();
-        };
+        TLineSplitter split(skip);
+        size_t have = 0;
         for (;;) {
             const size_t got = file.Wait(have);
             if (got == have) break;  // the reading has ended
-            take(got, false);
+            split.Split(data, got, add, [this] { SetCount(0); });
+            // A line past the position limit is refused as soon as it gets there.
+            if (split.Pending() > size_t(INT32_MAX)) Error();
             have = got;
             if (split.Ended()) break;
             if (progress && !progress(have, file.Size())) {
@@ -448,8 +450,6 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
             }
         }
         file.Stop();
-        if (transcoder && !split.Ended()) take(have, true);
-        if (transcoder) whole = TBvText();
         split.Finish(add);
         SetCapacity(count_);
     } catch (...) {
@@ -458,6 +458,45 @@ void TBvStrings::LoadFromFile(const std::string& name, const TBvLoadProgress& pr
         Clear();
         throw;
     }
+}
+
+bool TBvStrings::LoadTranscoded(uint64_t size, const std::function<size_t(char*, size_t)>& nextPart,
+                                const TBvLoadProgress& progress)
+{
+    // The UTF-8 goes to memory of its own, which the lines are slices of; the file's bytes pass
+    // through a buffer a part at a time, so that they never take memory of their own.
+    constexpr size_t kPart = size_t(8) << 20;
+    if (platform::AvailableMemory() < size / 2 * 3 + kPart) throw std::bad_alloc();  // Japanese text: half as much again
+    TBvText held;
+    size_t mapped;
+    char* out = platform::FileMemory::Allocate(charset::Utf8Bound(source_.charset, size_t(size)) + 16, mapped);
+    TBvText::Block* block = FileBlock(out, mapped, held);
+    auto add = [&](size_t from, size_t to) {
+        if (to - from > size_t(INT32_MAX)) Error();  // positions within a line are 32-bit
+        AppendForLoad(TBvText(block, out + from, to - from));
+    };
+    charset::TToUtf8 transcoder(source_.charset);
+    std::vector<char> part(kPart + 8);
+    TLineSplitter split;
+    size_t carried = 0, written = 0;  // carried: bytes of a character cut at the last part's end
+    uint64_t done = 0;
+    for (;;) {
+        const size_t got = nextPart(part.data() + carried, kPart);
+        done += got;
+        size_t used;
+        written += transcoder.Feed(part.data(), carried + got, got == 0, out + written, used);
+        carried = carried + got - used;
+        std::memmove(part.data(), part.data() + used, carried);
+        split.Split(out, written, add, [this] { SetCount(0); });
+        if (split.Pending() > size_t(INT32_MAX)) Error();
+        if (got == 0 || split.Ended()) break;
+        if (progress && !progress(done, size)) {
+            Clear();
+            return false;
+        }
+    }
+    split.Finish(add);
+    return true;
 }
 
 void TBvStrings::SaveToFile(const std::string& name) const

@@ -74,6 +74,10 @@ public:
 
 private:
     void AppendForLoad(TBvText&& s);
+    // The lines of a file held transcoded to UTF-8, nextPart(to, n) giving its bytes a part at a
+    // time (after the byte order mark) until it gives none; false when progress abandons it.
+    bool LoadTranscoded(uint64_t size, const std::function<size_t(char*, size_t)>& nextPart,
+                        const TBvLoadProgress& progress);
     void QuickSort(int l, int r, const std::function<int(const TBvText&, const TBvText&)>& compare);
 
     // Slots 0..count_-1 hold lines; slots count_..capacity_-1 are always all-zero (empty texts),

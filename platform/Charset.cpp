@@ -252,11 +252,13 @@ size_t Utf8Bound(TCharset c, size_t n)
     return c == TCharset::Iso2022Jp ? 3 * n : n / 2 * 3 + 1;
 }
 
-size_t TToUtf8::Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
+namespace {
+
+template <bool BigEndian>
+size_t Utf16ToUtf8(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
 {
-    const bool bigEndian = charset_ == TCharset::Utf16Be;
     char* o = out;
-    auto unit = [&](size_t i) { return bigEndian ? char16_t(in[i] << 8 | in[i + 1]) : char16_t(in[i + 1] << 8 | in[i]); };
+    auto unit = [&](size_t i) { return BigEndian ? char16_t(in[i] << 8 | in[i + 1]) : char16_t(in[i + 1] << 8 | in[i]); };
     size_t i = 0;
     for (; i + 1 < n; i += 2) {
         const char16_t u = unit(i);
@@ -264,7 +266,14 @@ size_t TToUtf8::Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& 
             *o++ = char(u);
             continue;
         }
-        if (u < 0xD800 || u > 0xDFFF) {
+        if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) {  // kana and kanji: three bytes
+            o[0] = char(0xE0 | (u >> 12));
+            o[1] = char(0x80 | ((u >> 6) & 0x3F));
+            o[2] = char(0x80 | (u & 0x3F));
+            o += 3;
+            continue;
+        }
+        if (u < 0x800) {
             o += utf8::Encode(u, o);
             continue;
         }
@@ -285,6 +294,8 @@ size_t TToUtf8::Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& 
     used = std::min(i, n);
     return size_t(o - out);
 }
+
+}  // namespace
 
 size_t TToUtf8::Iso2022Jp(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
 {
@@ -358,8 +369,8 @@ size_t TToUtf8::Feed(const char* in, size_t n, bool end, char* out, size_t& used
 {
     const auto* p = reinterpret_cast<const uint8_t*>(in);
     switch (charset_) {
-    case TCharset::Utf16Le:
-    case TCharset::Utf16Be: return Utf16(p, n, end, out, used);
+    case TCharset::Utf16Le: return Utf16ToUtf8<false>(p, n, end, out, used);
+    case TCharset::Utf16Be: return Utf16ToUtf8<true>(p, n, end, out, used);
     case TCharset::Iso2022Jp: return Iso2022Jp(p, n, end, out, used);
     default:
         std::memcpy(out, in, n);

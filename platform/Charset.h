@@ -81,7 +81,6 @@ public:
     size_t Feed(const char* in, size_t n, bool end, char* out, size_t& used);
 
 private:
-    size_t Utf16(const uint8_t* in, size_t n, bool end, char* out, size_t& used);
     size_t Iso2022Jp(const uint8_t* in, size_t n, bool end, char* out, size_t& used);
     enum Mode : uint8_t { Ascii, Kana, Jis0208, Jis0212 };
     TCharset charset_;

@@ -176,6 +176,14 @@ void TFileReader::ReadSample(charset::TSample& sample) const
     }
 }
 
+size_t TFileReader::ReadNext(char* to, size_t n)
+{
+    if (fd_ < 0 || streamed_ >= size_) return 0;
+    const size_t r = ReadSome(fd_, to, size_t(std::min<uint64_t>(n, size_ - streamed_)));
+    streamed_ = r ? streamed_ + r : size_;  // an error ends the bytes
+    return r;
+}
+
 void TFileReader::Publish(size_t got, uint64_t flags)
 {
     state_.store(uint64_t(got) | flags, std::memory_order_release);

@@ -53,6 +53,10 @@ public:
     // Reads the pieces of the file that detecting its encoding looks at, without moving the
     // reading (before or after Start); none for a file that reports no size.
     void ReadSample(charset::TSample& sample) const;
+    // Instead of Start: the next bytes of the file into to, up to n and no further than the size
+    // it reported, from where the last call ended; 0 at the end and after a read error. For
+    // files read a part at a time into memory of the caller's (those held transcoded).
+    size_t ReadNext(char* to, size_t n);
     // Takes the memory and starts reading. Throws std::bad_alloc when the file does not fit in
     // the memory that is left.
     void Start();
@@ -88,6 +92,7 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
+    uint64_t streamed_ = 0;  // what ReadNext has read
     bool canPopulate_ = true;
 };
 
