@@ -88,6 +88,7 @@ BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(be
 BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_utf16, "novel_1g_utf16.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_Detect, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Detect, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Detect, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond);

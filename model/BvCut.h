@@ -82,19 +82,20 @@ struct TStep {
 template <TBvEncoding::Kind K>
 inline TStep StepOf(const uint8_t* p, size_t n, const uint8_t* three)
 {
-    const uint8_t b = p[0];
-    if (K != TBvEncoding::Cp932 && b < 0x80) return {1, 1};
     if (K == TBvEncoding::Utf8 && n >= 4) {
-        // A three-byte sequence, which kana and kanji are, read as one word: a lead 1110xxxx and
-        // two continuation bytes carrying a character that needs three bytes.
+        // Four bytes read as one word, first byte highest: a three-byte sequence (kana and
+        // kanji) checked and measured by one look-up, or ASCII.
         uint32_t w;
         std::memcpy(&w, p, 4);
-        w = le32toh(w);
-        if ((w & 0x00C0C0F0u) == 0x008080E0u) {
-            const uint8_t cells = three[(w & 0x0F) << 12 | (w & 0x3F00) >> 2 | (w & 0x3F0000) >> 16];
+        w = be32toh(w);
+        if (w >> 28 == 0xE) {
+            const uint8_t cells = three[(w >> 8) & 0xFFFFF];
             if (cells != 0xFF) return {3, cells};
+        } else if (w < 0x80000000u) {
+            return {1, 1};
         }
     }
+    if (K != TBvEncoding::Cp932 && p[0] < 0x80) return {1, 1};
     const TBvChar c = TBvEncoding(K).At(p, n);
     return {c.bytes, c.cells};
 }
@@ -119,7 +120,40 @@ inline size_t PieceEnd(const uint8_t* s, size_t len, size_t i, int64_t fit, cons
     // The columns left; a first character wider than the fit leaves none.
     const int64_t over = std::max<int64_t>(int64_t(st.cells) - fit, 0);
     int64_t room = fit - int64_t(st.cells) + over;
-    while (j < len) {
+    bool full = false;
+    if constexpr (K == TBvEncoding::Utf8) {
+        // The bulk of a line: two three-byte characters (kana and kanji) at a time, eight bytes
+        // read as one word, while both fit.
+        while (j + 8 <= len) {
+            uint64_t w;
+            std::memcpy(&w, s + j, 8);
+            w = be64toh(w);
+            if (w >> 60 != 0xE || (w >> 36 & 0xF) != 0xE) break;
+            const uint32_t a = three[(w >> 40) & 0xFFFFF], b = three[(w >> 16) & 0xFFFFF];
+            if (a == 0xFF || b == 0xFF || int64_t(a + b) > room) break;
+            room -= a + b;
+            j += 6;
+        }
+        // Then one character at a time, four bytes readable at each step: kana and kanji, ASCII.
+        while (j + 4 <= len) {
+            uint32_t w;
+            std::memcpy(&w, s + j, 4);
+            w = be32toh(w);
+            uint32_t cells, bytes = 3;
+            if (w >> 28 != 0xE || (cells = three[(w >> 8) & 0xFFFFF]) == 0xFF) {
+                st = w < 0x80000000u ? TStep{1, 1} : StepOf<K>(s + j, len - j, three);
+                cells = st.cells;
+                bytes = st.bytes;
+            }
+            if (int64_t(cells) > room) {
+                full = true;
+                break;
+            }
+            room -= cells;
+            j += bytes;
+        }
+    }
+    while (!full && j < len) {
         st = StepOf<K>(s + j, len - j, three);
         if (int64_t(st.cells) > room) break;
         room -= st.cells;

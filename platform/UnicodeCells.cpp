@@ -42,9 +42,15 @@ const uint8_t* BmpCells()
 const uint8_t* ThreeByteCells()
 {
     static const auto three = [] {
-        auto t = std::make_unique<std::array<uint8_t, 0x10000>>();
+        auto t = std::make_unique<std::array<uint8_t, 0x100000>>();
+        t->fill(0xFF);
         const uint8_t* bmp = BmpCells();
-        for (char32_t u = 0; u < 0x10000; ++u) (*t)[u] = u < 0x800 || (u >= 0xD800 && u <= 0xDFFF) ? 0xFF : bmp[u];
+        for (uint32_t lead = 0; lead < 16; ++lead)
+            for (uint32_t b1 = 0x80; b1 <= 0xBF; ++b1)
+                for (uint32_t b2 = 0x80; b2 <= 0xBF; ++b2) {
+                    const char32_t u = lead << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+                    if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) (*t)[lead << 16 | b1 << 8 | b2] = bmp[u];
+                }
         return t;
     }();
     return three->data();

@@ -13,8 +13,10 @@ uint8_t Cells(char32_t c);
 // Cells of the 65,536 characters of the Basic Multilingual Plane, where nearly every character
 // of a text lies: a table made once, for loops that look up many.
 const uint8_t* BmpCells();
-// The cells of a three-byte UTF-8 sequence by the 16 bits it carries, 0xFF where those are no
-// character such a sequence may carry (an overlong form, a surrogate): one look-up decides both.
+// The cells of the UTF-8 sequence that a byte 0xE0-0xEF begins, by the 20 bits of its lead's low
+// half and the two bytes after it (lead & 0x0F) << 16 | second << 8 | third; 0xFF where those
+// make no three-byte character (a byte that does not continue it, an overlong form, a
+// surrogate): one look-up both checks and measures the sequence.
 const uint8_t* ThreeByteCells();
 
 }  // namespace unicode

@@ -116,9 +116,30 @@ TEST(CharStarts, AgreeWithAWalkFromTheStart)
         const std::vector<bool> e = OracleCharStarts(TBvEncoding::EucJp, euc), f = OracleCharStarts(TBvEncoding::Utf8, u8);
         for (size_t from = 0; from < 40; ++from)
             for (size_t q = from; q <= 40; ++q) {
-                if (e[from]) ASSERT_EQ(eucjp::IsCharStart(U(euc), 40, from, q), bool(e[q])) << from << " " << q;
-                if (f[from]) ASSERT_EQ(utf8::IsCharStart(U(u8), 40, from, q), bool(f[q])) << from << " " << q;
+                if (e[from]) {
+                    ASSERT_EQ(eucjp::IsCharStart(U(euc), 40, from, q), bool(e[q])) << from << " " << q;
+                }
+                if (f[from]) {
+                    ASSERT_EQ(utf8::IsCharStart(U(u8), 40, from, q), bool(f[q])) << from << " " << q;
+                }
             }
+    }
+}
+
+// Long runs of kana and kanji, as a text has them, with a byte that is no character here and
+// there: the walk back over a run goes by whole words.
+TEST(CharStarts, AgreeInLongRunsOfTwoByteCharacters)
+{
+    std::mt19937 rng(17);
+    for (int round = 0; round < 100; ++round) {
+        std::string euc = Encode(TCharset::EucJp, RandomJapanese(rng, 80, false));
+        for (int k = 0; k < 3; ++k) euc.insert(rng() % euc.size(), 1, char(rng() % 2 ? 0xA4 : 0x80));
+        const std::vector<bool> e = OracleCharStarts(TBvEncoding::EucJp, euc);
+        for (const size_t from : {size_t(0), size_t(rng() % euc.size())}) {
+            if (!e[from]) continue;
+            for (size_t q = from; q <= euc.size(); ++q)
+                ASSERT_EQ(eucjp::IsCharStart(U(euc), euc.size(), from, q), bool(e[q])) << from << " " << q;
+        }
     }
 }
 
