@@ -116,7 +116,7 @@ void TFindDlg::FindBackward()
 
 int TFindDlg::Search(bool forward, const std::string& text, int from)
 {
-    const TBvFind find(text, MatchCaseCB1->isChecked());
+    const TBvFind find(text, MatchCaseCB1->isChecked(), view_->Encoding());
     const int64_t start = ClockFn();
     int64_t painted = start;
     bool busy = false;

@@ -180,7 +180,9 @@ TEST_F(MenusTest, EveryItemAsTheTablesGiveIt)
         const Menu& design = menus[m];
         QMenu* menu = form.get()->*design.menu;
         ASSERT_NE(menu, nullptr);
-        if (design.inBar) EXPECT_EQ(bar[qsizetype(m)]->menu(), menu) << design.title;
+        if (design.inBar) {
+            EXPECT_EQ(bar[qsizetype(m)]->menu(), menu) << design.title;
+        }
         if (design.title) {
             EXPECT_EQ(menu->title(), QString::fromUtf8(design.title));
             EXPECT_EQ(QKeySequence::mnemonic(menu->title()), AccessKey(menu->title())) << design.title;

@@ -208,7 +208,9 @@ TEST_F(ViewFontTest, FallbackAndJoinedCharactersStayInTheirCells)
     }
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 100; ++x)
-            if (x < 10 || x >= 52 || y < 2 || y >= 2 + font.LineHeight()) ASSERT_EQ(img.pixelColor(x, y), paper) << x << "," << y;
+            if (x < 10 || x >= 52 || y < 2 || y >= 2 + font.LineHeight()) {
+                ASSERT_EQ(img.pixelColor(x, y), paper) << x << "," << y;
+            }
 }
 
 // Measuring from several threads at once, as a parallel derivation does, gives what measuring
