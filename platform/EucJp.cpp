@@ -1,32 +1,12 @@
 #include "platform/EucJp.h"
 
-#include <iconv.h>
-
 #include <QString>
 #include <cstring>
 #include <vector>
 
+#include "platform/IconvChar.h"
+
 namespace eucjp {
-
-namespace {
-
-// One EUC-JP sequence through iconv; kNone when it has no Unicode value.
-char16_t Convert(iconv_t cd, const char* in, size_t inLen)
-{
-    char buf[8];
-    char* inp = const_cast<char*>(in);
-    char* outp = buf;
-    size_t inLeft = inLen, outLeft = sizeof buf;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == size_t(-1) || inLeft != 0) return Table::kNone;
-    if (sizeof buf - outLeft != 4) return Table::kNone;
-    char32_t u;
-    std::memcpy(&u, buf, 4);
-    if (u > 0xFFFF || u == 0xFFFD || u == 0xFFFF) return Table::kNone;
-    return char16_t(u);
-}
-
-}  // namespace
 
 Table::Table()
 {
@@ -38,13 +18,13 @@ Table::Table()
     for (int a = 0xA1; a <= 0xFE; ++a)
         for (int b = 0xA1; b <= 0xFE; ++b) {
             const char two[2] = {char(a), char(b)};
-            pair_[Index(uint8_t(a), uint8_t(b))] = Convert(cd, two, 2);
+            pair_[Index(uint8_t(a), uint8_t(b))] = platform::IconvChar(cd, two, 2);
             const char three[3] = {char(kExtShift), char(a), char(b)};
-            ext_[Index(uint8_t(a), uint8_t(b))] = Convert(cd, three, 3);
+            ext_[Index(uint8_t(a), uint8_t(b))] = platform::IconvChar(cd, three, 3);
         }
     for (int b = 0xA1; b <= 0xDF; ++b) {
         const char two[2] = {char(kKanaShift), char(b)};
-        kana_[b - 0xA1] = Convert(cd, two, 2);
+        kana_[b - 0xA1] = platform::IconvChar(cd, two, 2);
     }
     iconv_close(cd);
 }
