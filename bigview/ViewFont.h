@@ -70,8 +70,6 @@ private:
     const Row& PairRow(uint8_t lead) const;
     const Row& UnicodeRow(uint32_t high) const;
     const Row& MakeRow(Rows& rows, uint32_t index, bool unicode) const;
-    template <class Walk>
-    int64_t CountedWidth(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance) const;
 
     QFont font_;
     QRawFont raw_;
