@@ -24,8 +24,9 @@ run: build
 test: build
 	cd $(BUILD) && xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2
 
+# The sanitizer build also holds the code to no compiler warning at all.
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVUKO_SANITIZE=ON -DTAVUKO_BENCH=OFF >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVUKO_SANITIZE=ON -DTAVUKO_BENCH=OFF -DTAVUKO_WERROR=ON >/dev/null
 	@cmake --build $(ASAN_BUILD)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  xvfb-run -a dbus-run-session -- ctest --output-on-failure -j2

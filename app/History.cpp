@@ -1,16 +1,17 @@
 // The navigation history.
 #include "app/History.h"
 
-#include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <algorithm>
+
+#include "platform/FileNames.h"
 
 bool THistory::SameName(const std::string& a, const std::string& b)
 {
     if (a == b) return true;
-    const QString qa = QFile::decodeName(QByteArray::fromRawData(a.data(), qsizetype(a.size())));
-    const QString qb = QFile::decodeName(QByteArray::fromRawData(b.data(), qsizetype(b.size())));
+    const QString qa = platform::DisplayFileName(a), qb = platform::DisplayFileName(b);
+    // Bytes that are no character all read as one replacement mark, which tells no two apart.
+    if (qa.contains(QChar::ReplacementCharacter) || qb.contains(QChar::ReplacementCharacter)) return false;
     return qa.compare(qb, Qt::CaseInsensitive) == 0;
 }
 

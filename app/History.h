@@ -25,8 +25,9 @@ public:
     bool CanGoBack() const { return index_ < Count() - 1; }
     bool CanGoForward() const { return index_ > 0; }
 
-    // Whether two file names are the same without regard to letter case (Unicode case folding
-    // of the names decoded as file names).
+    // Whether two file names are the same: equal bytes, or equal without regard to letter case
+    // (Unicode case folding) as the title shows them, each part decoded as UTF-8, else as code
+    // page 932. A name holding bytes that are no character is the same only as its own bytes.
     static bool SameName(const std::string& a, const std::string& b);
 
 private:

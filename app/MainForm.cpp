@@ -69,8 +69,11 @@ void TForm1::showEvent(QShowEvent* e)
 void TForm1::FormShow()
 {
     LoadSettings();
-    // The window is painted first, so that a long load runs in a window on the screen.
-    if (!Arguments.empty()) QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
+    // The window is painted first, so that a long load runs in a window on the screen. Requests
+    // from other programs come after the file it was started on, whatever arrives first.
+    if (Arguments.empty()) return;
+    HoldOpenRequests();
+    QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
 }
 
 void TForm1::OpenFirstArgument(int tries)
@@ -83,6 +86,7 @@ void TForm1::OpenFirstArgument(int tries)
     repaint();  // painted now, and on the screen
     CurrentFileName = Arguments.front();
     OpenFile(CurrentFileName, true);
+    ReleaseOpenRequests();
 }
 
 void TForm1::closeEvent(QCloseEvent* e)

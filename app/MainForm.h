@@ -243,6 +243,14 @@ private:
 
     // Opens the first argument once the window is on the screen and painted.
     void OpenFirstArgument(int tries);
+    // Open requests wait while the first argument is still to be opened and while a file is
+    // being opened (its load, and after a failed one its message and its recovery); then they
+    // are served in the order they came.
+    void HoldOpenRequests() { ++requestsHeld_; }
+    void ReleaseOpenRequests();
+    void ServeWaitingRequests();
+    int requestsHeld_ = 0;
+    std::vector<std::string> waitingRequests_;
 
     bool shown_ = false;
     TOpenDialog* openDialog_ = nullptr;

@@ -4,7 +4,6 @@
 #include "app/EditorParams.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
-#include "platform/CommandLine.h"
 
 void TForm1::ExecEditor1Click()
 {
@@ -13,8 +12,7 @@ void TForm1::ExecEditor1Click()
         MessageBox(QStringLiteral("エディタが指定されていません。"), caption, QMessageBox::Critical);
         return;
     }
-    const std::string params = BuildEditorParams(Settings, CurrentFileName, BigView1->ViewLineStart());
-    // The parameter string as one command line, split as the editor's own start-up would.
-    if (!StartProgramFn(QFile::encodeName(Settings.EditorName).toStdString(), SplitCommandLine(params)))
+    const std::vector<std::string> params = BuildEditorParams(Settings, CurrentFileName, BigView1->ViewLineStart());
+    if (!StartProgramFn(QFile::encodeName(Settings.EditorName).toStdString(), params))
         MessageBox(QStringLiteral("エディタが起動できません。"), caption, QMessageBox::Critical);
 }

@@ -26,9 +26,25 @@ bool TForm1::systemExecuteMacro(const std::string& request)
     // A request without a line has nothing to open.
     const std::optional<std::string> name = OpenRequestFileName(request);
     if (!name) return false;
-    CurrentFileName = *name;
-    OpenFile(CurrentFileName, true);
+    waitingRequests_.push_back(*name);
+    ServeWaitingRequests();
     return true;
+}
+
+void TForm1::ReleaseOpenRequests()
+{
+    // Served from the event loop, once the step that held them has returned.
+    if (--requestsHeld_ == 0 && !waitingRequests_.empty())
+        QMetaObject::invokeMethod(this, [this] { ServeWaitingRequests(); }, Qt::QueuedConnection);
+}
+
+void TForm1::ServeWaitingRequests()
+{
+    while (requestsHeld_ == 0 && !waitingRequests_.empty()) {
+        CurrentFileName = waitingRequests_.front();
+        waitingRequests_.erase(waitingRequests_.begin());
+        OpenFile(CurrentFileName, true);
+    }
 }
 
 bool TForm1::MailLinked() const { return MailLink.Linked(); }

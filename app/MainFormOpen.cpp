@@ -74,6 +74,12 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
         return;
     }
     loadingName_ = CurrentFileName;
+    // A request arriving meanwhile, also while the failure message is up, is served afterwards.
+    HoldOpenRequests();
+    struct TRequestHold {
+        TForm1* form;
+        ~TRequestHold() { form->ReleaseOpenRequests(); }
+    } hold{this};
     TBusyCursor busy;
     try {
         ApplyTabStopForFile(name);

@@ -1,5 +1,7 @@
 // Loading and saving the settings, deleting them, the settings dialog and the about box.
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QThread>
 
 #include "app/MainForm.h"
@@ -18,7 +20,12 @@ void TForm1::LoadSettings()
 {
     platform::TRegistry reg(UserStoreFile);
     Settings.Load(reg, logicalDpiY());
-    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint());
+    std::vector<QRect> screens;
+    for (const QScreen* s : QGuiApplication::screens()) screens.push_back(s->availableGeometry());
+    // The title bar's height, while a window manager has not framed the window yet 0: its top row
+    // is kept on the screen then, and the manager keeps its own title bar there.
+    const int titleBar = geometry().top() - frameGeometry().top();
+    const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint(), screens, titleBar);
     if (Settings.HasWindowPos()) setGeometry(g);
     else resize(g.size());
     Settings.ApplyToView(*BigView1);
@@ -70,7 +77,6 @@ void TForm1::DelReg1Click()
     case TDeleteResult::MakerNotDeleted:
         MessageBox(QStringLiteral("削除ができませんでした。"), DeleteCaption, QMessageBox::Critical);
         break;
-    case TDeleteResult::MakerNotOpened: break;
     case TDeleteResult::OthersKept:
         MessageBox(QStringLiteral("Tavuko の設定情報を削除しました。"), DeleteCaption, QMessageBox::Information);
         break;

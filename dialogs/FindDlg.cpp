@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 #include <chrono>
 
 #include "bigview/Bigview.h"
@@ -63,14 +64,47 @@ void TFindDlg::showEvent(QShowEvent* e)
     FormShow();
 }
 
+void TFindDlg::hideEvent(QHideEvent* e)
+{
+    QDialog::hideEvent(e);
+    framePending_ = false;
+}
+
+bool TFindDlg::event(QEvent* e)
+{
+    const bool done = QDialog::event(e);
+    // The window manager has framed the dialog shown: centred again by the frame it has now.
+    if (framePending_ && frameGeometry() != geometry()) {
+        framePending_ = false;
+        Centre();
+    }
+    return done;
+}
+
 void TFindDlg::FormShow()
 {
-    if (const QWidget* owner = parentWidget()) {
-        const QRect o = owner->frameGeometry(), d = frameGeometry();
-        move(o.left() + (o.width() - d.width()) / 2, o.top() + (o.height() - d.height()) / 2);
-    }
+    Centre();
+    // A window manager frames a window only once it is mapped: until then its frame is unknown.
+    framePending_ = frameGeometry() == geometry();
     Edit1->setFocus();
     Edit1->selectAll();
+}
+
+void TFindDlg::Centre()
+{
+    const QWidget* owner = parentWidget();
+    if (!owner) return;
+    const QRect o = owner->frameGeometry();
+    QRect d = frameGeometry();
+    // move() places the frame's corner, and before the dialog is framed the frame is the dialog
+    // itself; so it is taken to be framed as its owner is, the likeliest under the same manager.
+    QPoint frameToWindow;
+    if (d == geometry() && owner->windowHandle()) {
+        const QMargins m = owner->windowHandle()->frameMargins();
+        d = d.marginsAdded(m);
+        frameToWindow = QPoint(m.left(), m.top());
+    }
+    move(QPoint(o.left() + (o.width() - d.width()) / 2, o.top() + (o.height() - d.height()) / 2) + frameToWindow);
 }
 
 void TFindDlg::reject()

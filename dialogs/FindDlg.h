@@ -50,11 +50,16 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    bool event(QEvent* e) override;
 
 private:
+    // Over the owner's frame by the dialog's own frame (move() places the frame's corner).
+    void Centre();
     void Beep();
     // The display line the search finds, forwards or backwards from line `from`; -1 for none.
     int Search(bool forward, const std::string& text, int from);
 
     TBigView* view_;
+    bool framePending_ = false;  // shown, and not framed by a window manager yet
 };

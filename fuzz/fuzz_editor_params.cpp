@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view name = nul == std::string_view::npos ? std::string_view() : input.substr(nul + 1);
     name = name.substr(0, name.find('\0'));
     const int line = size ? int(data[0]) * 1000003 : 0;
-    EditorArgs(templ, name, line);
+    ExpandEditorParams(templ, name, line);
     if (!name.empty()) FUZZ_CHECK(FileNameArrivesAsOneArgument(name));
     return 0;
 }

@@ -35,24 +35,3 @@ std::vector<std::string> SplitCommandLine(std::string_view line)
     }
     return args;
 }
-
-std::string QuoteCommandLineArg(std::string_view arg)
-{
-    std::string out = "\"";
-    size_t slashes = 0;
-    for (const char c : arg) {
-        if (c == '\\') {
-            ++slashes;
-            continue;
-        }
-        // Backslashes before a mark are doubled and the mark escaped; elsewhere they stay.
-        if (c == '"') out.append(2 * slashes + 1, '\\');
-        else out.append(slashes, '\\');
-        slashes = 0;
-        out += c;
-    }
-    // Before the closing mark they are doubled, so that it still closes.
-    out.append(2 * slashes, '\\');
-    out += '"';
-    return out;
-}

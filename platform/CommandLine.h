@@ -1,6 +1,6 @@
 #pragma once
-// A parameter string as one command-line string, split into arguments by the Windows rules, so
-// that the templates users wrote for Windows editors keep meaning what they meant there.
+// A parameter template split into arguments by the Windows rules, so that the templates users
+// wrote for Windows editors keep meaning what they meant there.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +11,3 @@
 // literal mark; "" inside a quoted part is a literal mark; other backslashes are literal. The
 // string ends at its first NUL byte, as a C string does.
 std::vector<std::string> SplitCommandLine(std::string_view line);
-
-// The argument between double quotation marks, escaped so that SplitCommandLine gives back
-// exactly these bytes as one argument whatever they hold (marks, backslashes, blanks).
-std::string QuoteCommandLineArg(std::string_view arg);

@@ -2,14 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QDeadlineTimer>
+#include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QThread>
 #include <algorithm>
 #include <bit>
@@ -829,7 +830,8 @@ bool TRegistry::ReadString(const QString& name, QString& v) const
 {
     if (current_.isNull()) return false;
     TRegValue r;
-    if (!doc_.GetValue(current_, name, r)) {
+    // Absent, or of size 0 whatever its type: the empty text.
+    if (!doc_.GetValue(current_, name, r) || r.Data.isEmpty()) {
         v.clear();
         return true;
     }
@@ -867,11 +869,12 @@ namespace {
 // A kernel lock on a file beside the store, held while the file is read and replaced. The kernel
 // drops it with its holder, so a saver killed at any point never leaves a lock behind that the
 // next one would have to wait out or judge stale (a lock file's contents would: one killed
-// between creating and writing it is empty).
+// between creating and writing it is empty). A symbolic link in the lock's place is not
+// followed: the lock then cannot be taken, rather than a file made where the link leads.
 class TStoreLock {
 public:
     explicit TStoreLock(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {}
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {}
     ~TStoreLock()
     {
         if (fd_ >= 0) ::close(fd_);  // closing releases the lock
@@ -896,16 +899,65 @@ private:
     int fd_;
 };
 
-// A saver killed mid-save leaves its temporary file ("user.reg." and six letters or digits)
-// beside the store. Only a saver holding the lock writes one, so under the lock they are debris.
-void RemoveKilledSavesTemporaries(const QString& fileName)
+// The file a save replaces: the store's own, or the one a symbolic link in its place leads to
+// (a dotfile manager's link is written through, not replaced by a file).
+QString SaveTarget(const QString& fileName)
 {
     const QFileInfo info(fileName);
+    if (!info.isSymLink()) return fileName;
+    const QString resolved = info.canonicalFilePath();
+    return resolved.isEmpty() ? info.symLinkTarget() : resolved;  // a dangling link: its target is made
+}
+
+// A save writes the new file under the target's name, this mark and six letters or digits, then
+// renames it over the target. No person names a file so, so that one a killed save left behind is
+// told apart from the user's own files (user.reg.backup and the like), which are never touched.
+const QString TemporaryMark = QStringLiteral(".~tavuko-save~");
+
+// Only a saver holding the lock writes a temporary file, so under the lock any there are debris.
+void RemoveKilledSavesTemporaries(const QString& target)
+{
+    const QFileInfo info(target);
     QDir dir = info.absoluteDir();
     const QRegularExpression temporary(QRegularExpression::anchoredPattern(
-        QRegularExpression::escape(info.fileName()) + QStringLiteral("\\.[A-Za-z0-9]{6}")));
-    for (const QString& f : dir.entryList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden))
+        QRegularExpression::escape(info.fileName() + TemporaryMark) + QStringLiteral("[A-Za-z0-9]{6}")));
+    for (const QString& f :
+         dir.entryList({info.fileName() + TemporaryMark + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
         if (temporary.match(f).hasMatch()) dir.remove(f);
+}
+
+bool WriteAll(int fd, const QByteArray& bytes)
+{
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += n;
+    }
+    return true;
+}
+
+// Replaces target by a file holding bytes, in one rename: a reader finds the old file or the
+// new, never a part. The new file keeps the old one's permissions.
+bool ReplaceFile(const QString& target, const QByteArray& bytes)
+{
+    static const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = QFile::encodeName(target + TemporaryMark);
+        for (int i = 0; i < 6; ++i) temporary += Alphabet[QRandomGenerator::global()->bounded(62)];
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+    struct stat old;
+    bool ok = ::stat(QFile::encodeName(target).constData(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), QFile::encodeName(target).constData()) == 0;
+    if (!ok) ::unlink(temporary.constData());
+    return ok;
 }
 
 }  // namespace
@@ -931,11 +983,10 @@ bool TRegistry::Save()
         for (const Change& c : changes_) Apply(now, c);
     }
 
-    RemoveKilledSavesTemporaries(fileName_);
-    QSaveFile out(fileName_);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    const QString target = SaveTarget(fileName_);
+    RemoveKilledSavesTemporaries(target);
     const QByteArray text = now.Serialize();
-    if (out.write(text) != text.size() || !out.commit()) return false;
+    if (!ReplaceFile(target, text)) return false;
     doc_ = std::move(now);
     changes_.clear();
     onDisk_ = text;

@@ -11,9 +11,9 @@
 //   "FontName"="ＭＳ ゴシック"
 //   "Path"=hex(2):25,00,48,00,...      (any other type: hex(N): with the value's bytes)
 //
-// Saving is atomic (QSaveFile) and serialised between processes (a kernel lock on user.reg.lock
-// beside the file), and a file that cannot be parsed is kept beside the new one as user.reg.bad
-// before it is replaced.
+// Saving is atomic (a new file renamed over the old) and serialised between processes (a kernel
+// lock on user.reg.lock beside the file), and a file that cannot be parsed is kept beside the new
+// one as user.reg.bad before it is replaced. A symbolic link at user.reg is written through.
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -127,8 +127,8 @@ public:
     bool ReadInteger(const QString& name, int32_t& v) const;
     // As ReadInteger, true for any number but 0.
     bool ReadBool(const QString& name, bool& v) const;
-    // An absent value (or one of size 0) reads as "" without failing; REG_SZ and REG_EXPAND_SZ
-    // (not expanded) read up to their first NUL; other types fail.
+    // An absent value, or one of size 0 of any type, reads as "" without failing; REG_SZ and
+    // REG_EXPAND_SZ (not expanded) read up to their first NUL; other types fail.
     bool ReadString(const QString& name, QString& v) const;
     bool WriteValue(const QString& name, const TRegValue& v);
     bool WriteInteger(const QString& name, int32_t v) { return WriteValue(name, TRegValue::Dword(v)); }

@@ -15,12 +15,9 @@ int Ppi(int pixelsPerInch) { return pixelsPerInch > 0 ? pixelsPerInch : 96; }
 int PixelsFromPoints(int points, int pixelsPerInch) { return Nearest(double(points) * Ppi(pixelsPerInch) / 72); }
 int PointsFromPixels(int pixels, int pixelsPerInch) { return Nearest(double(pixels) * 72 / Ppi(pixelsPerInch)); }
 
-bool TSettings::SetFontPoints(int points, int pixelsPerInch)
+void TSettings::SetFontPoints(int points, int pixelsPerInch)
 {
-    const int h = PixelsFromPoints(points, pixelsPerInch);
-    if (h < 1 || h > MaxFontHeight) return false;
-    FontHeight = h;
-    return true;
+    FontHeight = std::clamp(PixelsFromPoints(points, pixelsPerInch), 1, MaxFontHeight);
 }
 
 int TSettings::FontPoints(int pixelsPerInch) const { return PointsFromPixels(FontHeight, pixelsPerInch); }
@@ -110,13 +107,49 @@ void TSettings::TakeFromView(const TBigView& view)
     CRView = view.CRMark();
 }
 
-QRect TSettings::WindowGeometry(QRect g, QSize minimum) const
+namespace {
+
+// How far apart two spans [a, a + n) and [b, b + m) lie (0 when they meet), and how much they share.
+int64_t Gap(int64_t a, int64_t n, int64_t b, int64_t m) { return std::max<int64_t>({0, b - (a + n), a - (b + m)}); }
+int64_t Shared(int64_t a, int64_t n, int64_t b, int64_t m)
 {
-    if (WindowPosX) g.moveLeft(*WindowPosX);
-    if (WindowPosY) g.moveTop(*WindowPosY);
-    if (WindowWidth) g.setWidth(std::max(*WindowWidth, minimum.width()));
-    if (WindowHeight) g.setHeight(std::max(*WindowHeight, minimum.height()));
-    return g;
+    return std::max<int64_t>(0, std::min(a + n, b + m) - std::max(a, b));
+}
+
+// The screen holding most of the rectangle; when none holds any of it, the nearest one.
+const QRect& ScreenOf(const std::vector<QRect>& screens, int64_t x, int64_t y, int64_t w, int64_t h)
+{
+    const QRect* best = &screens.front();
+    int64_t bestShared = -1, bestGap = INT64_MAX;
+    for (const QRect& s : screens) {
+        const int64_t shared = Shared(x, w, s.x(), s.width()) * Shared(y, h, s.y(), s.height());
+        const int64_t gap = Gap(x, w, s.x(), s.width()) + Gap(y, h, s.y(), s.height());
+        if (shared > bestShared || (shared == 0 && bestShared == 0 && gap < bestGap)) {
+            best = &s;
+            bestShared = shared;
+            bestGap = gap;
+        }
+    }
+    return *best;
+}
+
+}  // namespace
+
+QRect TSettings::WindowGeometry(QRect current, QSize minimum, const std::vector<QRect>& screens, int frameTop) const
+{
+    // In 64 bits: a stored 7fffffff plus anything must not wrap.
+    int64_t x = WindowPosX.value_or(current.x()), y = WindowPosY.value_or(current.y());
+    int64_t w = std::max<int64_t>(WindowWidth.value_or(current.width()), minimum.width());
+    int64_t h = std::max<int64_t>(WindowHeight.value_or(current.height()), minimum.height());
+    // Without any screen, the largest area a window may have.
+    static const std::vector<QRect> anywhere{QRect(0, 0, (1 << 24) - 1, (1 << 24) - 1)};
+    const QRect& s = ScreenOf(screens.empty() ? anywhere : screens, x, y - frameTop, w, int64_t(frameTop) + 1);
+    w = std::min<int64_t>(w, std::max(s.width(), minimum.width()));
+    h = std::min<int64_t>(h, std::max(s.height(), minimum.height()));
+    const int64_t top = int64_t(s.y()) + frameTop;
+    x = std::clamp<int64_t>(x, s.x(), std::max<int64_t>(s.x(), int64_t(s.x()) + s.width() - w));
+    y = std::clamp<int64_t>(y, top, std::max<int64_t>(top, int64_t(s.y()) + s.height() - 1));
+    return QRect(int(x), int(y), int(w), int(h));
 }
 
 void TSettings::TakeWindowGeometry(const QRect& g)
@@ -151,7 +184,9 @@ TDeleteResult DeleteSettings(platform::TRegistry& reg)
     if (!reg.OpenKey(key, false)) return TDeleteResult::NotWritten;
     reg.CloseKey();
     if (!reg.DeleteKey(key) || !reg.Save()) return TDeleteResult::KeyNotDeleted;
-    if (!reg.OpenKey(maker, false)) return TDeleteResult::MakerNotOpened;
+    // The maker's key held this program's key, so it existed as the registry has it, also in a
+    // store without a section of its own for it: then it went with its last subkey.
+    if (!reg.OpenKey(maker, false)) return TDeleteResult::Deleted;
     const bool others = reg.HasSubKeys();  // values of the maker's key do not count
     reg.CloseKey();
     if (others) return TDeleteResult::OthersKept;

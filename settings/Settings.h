@@ -7,6 +7,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "bigview/Bigview.h"
 
@@ -39,8 +40,8 @@ struct TSettings {
     static constexpr const char* MakerKey = "\\Software\\Q.Tabiri";
     // The editor of a first run: the desktop's program for the file.
     static constexpr const char* DefaultEditor = "xdg-open";
-    // Font heights a stored size may give; others are taken as unreadable, so that a damaged
-    // store cannot ask for a font whose screen map no memory holds.
+    // Font heights a size may give; a size beyond them gives the nearest of them, so that a
+    // damaged store cannot ask for a font whose screen map no memory holds.
     static constexpr int MaxFontHeight = 256;
 
     // Reads the 17 values in their order from the store's key; pixelsPerInch turns the stored
@@ -49,16 +50,18 @@ struct TSettings {
     enum class TSaveResult { Saved, KeyNotOpened, WriteFailed };
     // Writes the 17 values in their order and saves the store.
     TSaveResult Save(platform::TRegistry& reg, int pixelsPerInch) const;
-    // Sets the font height from a size in points; false (and nothing changed) for a size whose
-    // height is outside 1 .. MaxFontHeight pixels.
-    bool SetFontPoints(int points, int pixelsPerInch);
+    // Sets the font height from a size in points: the nearest height in 1 .. MaxFontHeight pixels.
+    void SetFontPoints(int points, int pixelsPerInch);
     int FontPoints(int pixelsPerInch) const;
 
     // The view's font (face and height), font colour, colour, line-end colour and marks.
     void ApplyToView(TBigView& view) const;
     void TakeFromView(const TBigView& view);
-    // The window geometry current with the stored values put in, no smaller than minimum.
-    QRect WindowGeometry(QRect current, QSize minimum) const;
+    // The window geometry current with the stored values put in, fitted as a window manager fits
+    // a window to the screens (their available areas): no smaller than minimum, no larger than
+    // the screen it lands on, and its title bar (the frameTop pixels above its top edge and its
+    // first row, across its whole width) on that screen, whatever numbers the store held.
+    QRect WindowGeometry(QRect current, QSize minimum, const std::vector<QRect>& screens, int frameTop = 0) const;
     bool HasWindowPos() const { return WindowPosX || WindowPosY; }
     void TakeWindowGeometry(const QRect& normal);
 };
@@ -76,7 +79,6 @@ void ApplyViewDesignValues(TBigView& view);
 enum class TDeleteResult {
     NotWritten,       // this program's key was not there
     KeyNotDeleted,    // it could not be deleted
-    MakerNotOpened,   // deleted; the maker's key was gone
     OthersKept,       // deleted; the maker's key kept for the other programs' keys under it
     MakerNotDeleted,  // deleted; the maker's key could not be
     Deleted           // deleted with the maker's key

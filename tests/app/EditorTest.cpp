@@ -22,48 +22,56 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-TEST(EditorParams, TheTemplateExpandsByteByByte)
+TEST(EditorParams, TheTemplateIsSplitFirstThenExpandedInEachArgument)
 {
-    const std::string file = "/home/u/a b.txt", quoted = "\"/home/u/a b.txt\"";
+    const std::string file = "/home/u/a b.txt";
     struct Case {
         std::string templ, file;
         int line;
-        std::string params;
+        Args args;
     };
     const std::vector<Case> cases = {
-        {"$file", file, 0, quoted},
-        {"$file", "", 0, ""},
-        {"/J$line $file", file, 0, "/J1 " + quoted},
-        {"/J$line $file", "", 41, "/J42 "},
-        {"100$$", file, 0, "100$"},
-        {"$$file", file, 0, "$file"},
-        {"$$$file", file, 0, "$" + quoted},
-        {"$$$", file, 0, "$"},
-        {"$x", file, 0, "x"},
-        {"end$", file, 0, "end"},
-        {"$", file, 0, ""},
-        {"$fil", file, 0, "fil"},
-        {"$lin", file, 0, "lin"},
-        {"$FILE $Line", file, 0, "FILE Line"},
-        {"$line$line", file, 9, "1010"},
-        {"$linex $filex", file, 0, "1x " + quoted + "x"},
-        {"+$line", file, INT_MAX - 1, "+2147483647"},
-        {"+$line", file, INT_MAX, "+2147483648"},
-        {"\xe8\xa1\x8c $line", file, 0, "\xe8\xa1\x8c 1"},
-        // A name's own marks and the backslashes before them are escaped.
-        {"$file", "a\" --option.txt", 0, R"("a\" --option.txt")"},
-        {"$file", R"(dir\)", 0, R"("dir\\")"},
+        {"$file", file, 0, {file}},
+        {"$file", "", 0, {}},
+        {"/J$line $file", file, 0, {"/J1", file}},
+        {"/J$line $file", "", 41, {"/J42"}},
+        {"100$$", file, 0, {"100$"}},
+        {"$$file", file, 0, {"$file"}},
+        {"$$$file", file, 0, {"$" + file}},
+        {"$$$", file, 0, {"$"}},
+        {"$x", file, 0, {"x"}},
+        {"end$", file, 0, {"end"}},
+        {"$", file, 0, {}},
+        {"$fil", file, 0, {"fil"}},
+        {"$lin", file, 0, {"lin"}},
+        {"$FILE $Line", file, 0, {"FILE", "Line"}},
+        {"$line$line", file, 9, {"1010"}},
+        {"$linex $filex", file, 0, {"1x", file + "x"}},
+        {"+$line", file, INT_MAX - 1, {"+2147483647"}},
+        {"+$line", file, INT_MAX, {"+2147483648"}},
+        {"\xe8\xa1\x8c $line", file, 0, {"\xe8\xa1\x8c", "1"}},
+        {"$file", "a\" --option.txt", 0, {"a\" --option.txt"}},
+        {"$file", R"(dir\)", 0, {R"(dir\)"}},
+        // Quotes in the template group its own words; the name stays one argument inside them.
+        {R"("$file")", "x --evil-option y.txt", 0, {"x --evil-option y.txt"}},
+        {R"(-o "$file" +$line)", R"(a" b\)", 0, {"-o", R"(a" b\)", "+1"}},
+        {R"("--name=$file at $line")", "x y", 1, {"--name=x y at 2"}},
+        {R"(""$file"")", "x y", 0, {"x y"}},
+        {R"(\"$file\")", "x y", 0, {R"("x y")"}},
+        {R"("$$file")", file, 0, {"$file"}},
+        {R"("$file")", "", 0, {}},
+        {R"("" $file)", file, 0, {"", file}},
     };
-    for (const Case& c : cases) EXPECT_EQ(ExpandEditorParams(c.templ, c.file, c.line), c.params) << c.templ;
+    for (const Case& c : cases) EXPECT_EQ(ExpandEditorParams(c.templ, c.file, c.line), c.args) << c.templ;
 }
 
 TEST(EditorParams, AnEmptyTemplateBecomesFileInTheSettings)
 {
     TSettings settings;
-    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 0), "\"/x/a.txt\"");
+    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 0), Args{"/x/a.txt"});
     EXPECT_EQ(settings.EditorParam, "$file");
     settings.EditorParam = QStringLiteral("-n$line");
-    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 4), "-n5");
+    EXPECT_EQ(BuildEditorParams(settings, "/x/a.txt", 4), Args{"-n5"});
     EXPECT_EQ(settings.EditorParam, "-n$line");
 }
 
@@ -71,10 +79,8 @@ TEST(EditorParams, TheFileNameReachesTheEditorAsOneArgumentWhateverItHolds)
 {
     for (const std::string name :
          {"a b.txt", "a\" --option.txt", "\"", "a\\", "a\\\"b", "-rf", " lead", "\x93\xfa\x96\x7b \x8c\xea.txt",
-          "\xff\xfe\\\"", "tab\tnew\nline"})
+          "\xff\xfe\\\"", "tab\tnew\nline", "x --evil-option y.txt", "$file $line $$"})
         EXPECT_TRUE(FileNameArrivesAsOneArgument(name)) << name;
-    EXPECT_EQ(EditorArgs("/J$line $file", "/x/a b.txt", 6), (Args{"/J7", "/x/a b.txt"}));
-    EXPECT_EQ(EditorArgs("$file", ""), Args{});
 }
 
 struct Message {
@@ -131,6 +137,7 @@ TEST_F(EditorCommandTest, TheEditorStartsWithTheExpandedTemplateOrTheMessageSays
         {"xdg-open", "$file", "", true, {}, "", "$file"},
         {"gvim", "+$line $file", "/tmp/a.txt", true, {"+1", "/tmp/a.txt"}, "", "+$line $file"},
         {"ed", "$file", "/tmp/a\" --option.txt", true, {"/tmp/a\" --option.txt"}, "", "$file"},
+        {"ed", "\"$file\"", "/tmp/x --evil-option y.txt", true, {"/tmp/x --evil-option y.txt"}, "", "\"$file\""},
         {"/no/such/editor", "", "/tmp/a.txt", false, {"/tmp/a.txt"}, cannotStart, "$file"},
         // Nothing is started, and the template is left as it was.
         {"", "", "/tmp/a.txt", true, {}, noEditor, ""},

@@ -2,16 +2,19 @@
 // pasted into the dialog from the clipboard (xclip), Enter; the view shows other rows and the
 // window's title carries the find text.
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdlib>
+#include <memory>
 
 #include "support/XDesktop.h"
 
@@ -116,6 +119,105 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
         after.save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-after.png"));
     }
     stop();
+}
+
+// A window's frame on the screen: the child of the root that holds it (the window manager's
+// frame around it, or the window itself without one), border included.
+QRect FrameOf(xcb_connection_t* c, xcb_window_t w)
+{
+    for (;;) {
+        const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+            xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr), &free);
+        if (!tree) return {};
+        if (tree->parent == tree->root) break;
+        w = tree->parent;
+    }
+    const std::unique_ptr<xcb_get_geometry_reply_t, decltype(&free)> g(
+        xcb_get_geometry_reply(c, xcb_get_geometry(c, w), nullptr), &free);
+    if (!g) return {};
+    return QRect(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
+}
+
+// A program ended, if it still runs, when the test ends.
+struct TRunning : QProcess {
+    ~TRunning() override
+    {
+        if (state() == NotRunning) return;
+        terminate();
+        if (!waitForFinished(3000)) {
+            kill();
+            waitForFinished();
+        }
+    }
+};
+
+// Whether a window manager has taken the screen (it names its check window on the root).
+bool ManagerRuns(xcb_connection_t* c)
+{
+    const char name[] = "_NET_SUPPORTING_WM_CHECK";
+    const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&free)> atom(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr), &free);
+    if (!atom) return false;
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> p(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, root, atom->atom, XCB_ATOM_WINDOW, 0, 1), nullptr), &free);
+    return p && xcb_get_property_value_length(p.get()) > 0;
+}
+
+TEST(FindDesktop, UnderAWindowManagerTheDialogIsCentredByItsFrameFromItsFirstShowing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("jwmrc")), file = dir.filePath(QStringLiteral("a.txt"));
+    for (const auto& [name, text] : {std::pair(config, QByteArray("<?xml version=\"1.0\"?>\n<JWM></JWM>\n")),
+                                      std::pair(file, QByteArray("text\r\n"))}) {
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
+    }
+    // A window manager that frames windows with a title bar, as desktops do.
+    TRunning wm, program;
+    wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    wm.start(QStringLiteral("jwm"), {QStringLiteral("-f"), config});
+    ASSERT_TRUE(wm.waitForStarted(5000)) << "jwm is needed (scripts/install-deps installs it)";
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    ASSERT_FALSE(xcb_connection_has_error(c.get()));
+    // The window manager first, as on a desktop: a window it finds already mapped is framed late.
+    ASSERT_TRUE(WaitFor([&] { return ManagerRuns(c.get()); }, 10000)) << "jwm did not take the screen";
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());  // no window place of other runs
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start(ProgramPath, {file});
+    QString window;
+    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/a\\.txt - Tavuko$"))).isEmpty(); }));
+    const xcb_window_t main = xcb_window_t(window.toULong());
+    // Framed: the frame is larger than the window by its title bar.
+    ASSERT_TRUE(WaitFor([&] { return FrameOf(c.get(), main).height() > 20 + 394; })) << "no window manager frames it";
+
+    // Where the dialog's frame stands centred over the main window's frame.
+    const auto centredOver = [](const QRect& m, const QRect& d) {
+        return QPoint(m.left() + (m.width() - d.width()) / 2, m.top() + (m.height() - d.height()) / 2);
+    };
+    // Its first showing, then another after the main window has moved.
+    for (const QPoint mainAt : {QPoint(-1, -1), QPoint(150, 120)}) {
+        if (mainAt.x() >= 0)
+            XDoTool({QStringLiteral("windowmove"), QStringLiteral("--sync"), window, QString::number(mainAt.x()),
+                     QString::number(mainAt.y())});
+        XDoTool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window, QStringLiteral("key"),
+                 QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+f")});
+        QString dialog;
+        ASSERT_TRUE(WaitFor([&] { return !(dialog = FindWindow(QStringLiteral("^検索$"))).isEmpty(); }, 5000));
+        const xcb_window_t d = xcb_window_t(dialog.toULong());
+        QRect m, f;
+        EXPECT_TRUE(WaitFor([&] {
+            m = FrameOf(c.get(), main), f = FrameOf(c.get(), d);
+            return f.height() > 73 && (f.topLeft() - centredOver(m, f)).manhattanLength() <= 1;
+        }, 3000)) << "frame " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " over "
+                  << m.x() << "," << m.y() << " " << m.width() << "x" << m.height();
+        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Escape")});
+        ASSERT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000));
+    }
 }
 
 }  // namespace

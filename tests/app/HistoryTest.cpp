@@ -55,7 +55,7 @@ TEST(History, TheFileShownNowChangesNothingAlsoInAnotherCase)
     EXPECT_EQ(h.Entries(), Names({"/d/A.TXT", "/d/a.txt"}));
 }
 
-TEST(History, NamesCompareByUnicodeCaseFoldingOfTheDecodedNames)
+TEST(History, NamesCompareByUnicodeCaseFoldingOfTheNamesAsTheTitleShowsThem)
 {
     struct Case {
         std::string a, b;
@@ -66,6 +66,16 @@ TEST(History, NamesCompareByUnicodeCaseFoldingOfTheDecodedNames)
         {"/x/\xc3\x84rger.txt", "/x/\xc3\xa4RGER.TXT", true},  // Ärger, äRGER
         {"/x/\xce\xa3\xce\xb1.txt", "/x/\xcf\x83\xce\x91.TXT", true},   // Σα, σΑ
         {"/x/\xef\xbc\xa1.txt", "/x/\xef\xbd\x81.txt", true},   // full-width Ａ, ａ
+        // Shift-JIS names from a Windows archive: あ.txt and い.txt are two files.
+        {"/x/\x82\xa0.txt", "/x/\x82\xa2.txt", false},
+        {"/x/\x82\xa0.txt", "/x/\x82\xa0.TXT", true},
+        {"/x/\x82\x60.txt", "/x/\x82\x81.txt", true},               // full-width Ａ, ａ
+        {"/x/\x82\xa0.txt", "/x/\xe3\x81\x82.txt", true},          // あ in Shift-JIS and in UTF-8
+        {"/\x93\xfa/\xe3\x81\x82.txt", "/\xe6\x97\xa5/\x82\xa0.TXT", true},  // 日/あ, each part on its own
+        // Bytes that are no character tell names apart only by themselves.
+        {"/x/\xff.txt", "/x/\xfe.txt", false},
+        {"/x/\xff.txt", "/x/\xff.txt", true},
+        {"/x/\xef\xbf\xbd.txt", "/x/\xff.txt", false},
         {"/x/a.txt", "/x/a.txt ", false},
         {"/x/a.txt", "/y/a.txt", false},
         {"", "", true},

@@ -680,6 +680,19 @@ TEST_F(HistoryKeysTest, TheGoMenuShowsTenEntriesTheTenthAsZero)
     Open(sjis);
     EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("テスト.txt")));
     unlink(sjis.c_str());  // QTemporaryDir cannot remove what Qt cannot list
+    // Two Shift-JIS names that are no UTF-8, あ.txt then い.txt: two entries, the one shown checked.
+    const std::string a = QFile::encodeName(dir.path()).toStdString() + "/\x82\xa0.txt";
+    const std::string i = QFile::encodeName(dir.path()).toStdString() + "/\x82\xa2.txt";
+    { std::ofstream(a) << "a\r\n"; }
+    { std::ofstream(i) << "i\r\n"; }
+    Open(a);
+    Open(i);
+    EXPECT_EQ(FirstLine(), "i");
+    EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("い.txt")));
+    EXPECT_EQ(form->HistP[1]->text(), QStringLiteral("&2 ") + dir.filePath(QStringLiteral("あ.txt")));
+    EXPECT_EQ(Checked(), 0);
+    unlink(a.c_str());
+    unlink(i.c_str());
 }
 
 TEST_F(HistoryKeysTest, ThirtyFilesAndBackTwentyNineTimesReachTheFirst)

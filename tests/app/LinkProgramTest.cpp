@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <cstdio>
 #include <memory>
 
@@ -21,10 +22,10 @@ QString ProgramPath;
 
 // The viewer, started on its own and ended by the test.
 struct TViewer {
-    explicit TViewer(const QString& program)
+    explicit TViewer(const QString& program, const QStringList& args = {})
     {
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(program, {});
+        p.start(program, args);
     }
     ~TViewer()
     {
@@ -78,6 +79,29 @@ TEST_F(LinkProgramTest, TheReadmesDbusSendLineOpensTheFile)
     const QString out = RunTool(QStringLiteral("sh"), {"-c", line});
     EXPECT_TRUE(out.contains(QLatin1String("boolean true"))) << out.toStdString();
     EXPECT_TRUE(WaitFor([&] { return viewer.Captioned(QStringLiteral("/a b\\.txt - Tavuko$")); }));
+}
+
+TEST_F(LinkProgramTest, ARequestWhileAFailedLoadIsReportedIsServedOnceTheMessageIsClosed)
+{
+    // Started on a file too large for any memory: its load fails, and its message stays up.
+    const QString huge = dir.filePath(QStringLiteral("huge.txt"));
+    {
+        QFile f(huge);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.resize(qint64(1) << 40));
+    }
+    const QString two = Write(QStringLiteral("two.txt"));
+    TViewer viewer(ProgramPath, {huge});
+    ASSERT_TRUE(WaitFor([] { return HasOwner(QStringLiteral("dde.tavuko")); }));
+    QString box;
+    ASSERT_TRUE(WaitFor([&] { return !(box = FindWindow(QStringLiteral("^開く$"))).isEmpty(); }));
+    EXPECT_TRUE(Open(QStringLiteral("dde.tavuko"), two));
+    QThread::msleep(300);
+    EXPECT_TRUE(viewer.Captioned(QStringLiteral("^Tavuko$"))) << "nothing is opened under the message";
+    XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), box, QStringLiteral("key"),
+             QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
+    EXPECT_TRUE(WaitFor([&] { return viewer.Captioned(QStringLiteral("/two\\.txt - Tavuko$")); }));
+    QThread::msleep(300);
+    EXPECT_TRUE(viewer.Captioned(QStringLiteral("/two\\.txt - Tavuko$"))) << "and stays";
 }
 
 TEST_F(LinkProgramTest, ASecondInstanceTakesTheNameOverWhenTheFirstEnds)

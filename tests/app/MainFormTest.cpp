@@ -18,6 +18,7 @@
 #include <functional>
 #include <new>
 #include <ostream>
+#include <utility>
 
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
@@ -36,6 +37,7 @@ public:
     std::vector<std::string> Calls;
     long long PaintsBeforeLoad = -1;  // the view's paints when the last load began
     enum { NoRaise, RaiseRange, RaiseNoMemory } Raise = NoRaise;
+    std::function<void()> DuringLoad;  // what else happens while a file loads
 
     void Clear() override
     {
@@ -46,8 +48,10 @@ public:
     {
         Calls.push_back("Load " + name);
         PaintsBeforeLoad = PaintCalls();
-        if (Raise == RaiseRange) throw Exception("インデックスがリストの範囲を超えています");
-        if (Raise == RaiseNoMemory) throw std::bad_alloc();
+        const auto raise = Raise;
+        if (DuringLoad) std::exchange(DuringLoad, nullptr)();
+        if (raise == RaiseRange) throw Exception("インデックスがリストの範囲を超えています");
+        if (raise == RaiseNoMemory) throw std::bad_alloc();
         TBigView::LoadFromFile(name);
     }
 };
@@ -161,6 +165,53 @@ TEST_F(MainFormTest, FirstArgumentIsOpenedWhenFirstShownAndTheRestIgnored)
     form->show();
     QTest::qWait(50);
     EXPECT_EQ(view->Calls.size(), 1u);
+}
+
+TEST_F(MainFormTest, ARequestArrivingAsTheWindowIsFirstShownWaitsForTheCommandLineFile)
+{
+    const std::string a = Write("a.txt", "first\r\n"), b = Write("b.txt", "second\r\n");
+    form->Arguments = {a};
+    form->show();
+    EXPECT_TRUE(form->systemExecuteMacro("[Open(\"" + b + "\")]"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Calls.size() >= 2; }));
+    EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Load " + b}));
+    EXPECT_EQ(FirstLine(), "second");
+    EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
+    EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b, a}));
+}
+
+TEST_F(MainFormTest, ARequestArrivingWhileAFailedLoadIsReportedWaitsForItsRecovery)
+{
+    const std::string a = Write("a.txt", "first\r\n"), b = Write("b.txt", "second\r\n");
+    const std::string request = "[Open(\"" + b + "\")]";
+    const auto arrives = [&] {
+        view->Raise = TRecordingView::NoRaise;  // b itself loads
+        EXPECT_TRUE(form->systemExecuteMacro(request));
+    };
+    for (const bool whileTheMessageIsUp : {false, true}) {
+        SetUp();
+        view->Raise = TRecordingView::RaiseNoMemory;
+        if (!whileTheMessageIsUp) view->DuringLoad = arrives;
+        // The message runs an event loop of its own while it is up, as a modal box does.
+        form->MessageBoxFn = [&](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
+                                 QMessageBox::StandardButton) {
+            messages.push_back({text, {}, {}, {}});
+            if (whileTheMessageIsUp) arrives();
+            QTest::qWait(50);
+            EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a})) << "nothing opens under the message";
+            return QMessageBox::Ok;
+        };
+        Open(a);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return FirstLine() == "second"; })) << whileTheMessageIsUp;
+        EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Clear", "Load " + b})) << whileTheMessageIsUp;
+        EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
+        EXPECT_EQ(CurrentFileName, b);
+        EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b}));
+        messages.clear();
+        TearDown();
+    }
 }
 
 TEST_F(MainFormTest, WithoutArgumentsTheWindowStartsEmptyAtItsDesignSize)

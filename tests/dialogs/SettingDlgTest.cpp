@@ -257,7 +257,7 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
         d->reject();
     });
     Access(Qt::Key_B);  // 参照(&B), this page's &B
-    ASSERT_TRUE(QTest::qWaitFor([&] { return browsed; }, 5000));  // a slow machine clicks late
+    ASSERT_TRUE(QTest::qWaitFor([&] { return browsed; }, 30000));  // a slow machine clicks late, and lists /usr/bin slowly
     EXPECT_EQ(dialog.EditorName->text(), QStringLiteral("sh"));
     EXPECT_EQ(TSettingDlg::SwatchColor(dialog.BGColPanel1), 0x102030u) << "the other page's &B stayed shut";
 
@@ -269,7 +269,7 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
         static_cast<QDialog*>(d)->accept();  // as the dialog's own Open button does
     });
     Access(Qt::Key_B);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.EditorName->text() != QStringLiteral("sh"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.EditorName->text() != QStringLiteral("sh"); }, 30000));
     EXPECT_EQ(dialog.EditorName->text(), QFileInfo(program).absoluteFilePath());
 }
 

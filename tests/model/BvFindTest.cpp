@@ -88,6 +88,37 @@ TEST(BvFind, TheRuleOverDisplayLines)
     }
 }
 
+// The letters at both ends of A-Z and a-z, and the bytes just outside them, in the text and in
+// the find text, at every vector width and at places the vector scans reach.
+TEST(BvFind, TheEndsOfTheAlphabetFoldBothWaysAndTheirNeighboursDoNot)
+{
+    struct Case {
+        std::string find, text;
+        bool matchCase, found;
+    };
+    const Case cases[] = {
+        {"z", "Z", false, true},   {"Z", "z", false, true},   {"Z", "Z", false, true},   {"z", "z", false, true},
+        {"a", "A", false, true},   {"A", "a", false, true},   {"z", "Z", true, false},   {"Z", "z", true, false},
+        {"qz", "QZ", false, true}, {"zQ", "Zq", false, true}, {"azq", "AZQ", false, true}, {"AZQ", "azq", false, true},
+        {"azq", "aZq", true, false},
+        {"@", "`", false, false},  {"`", "@", false, false},  {"[", "{", false, false},  {"{", "[", false, false},
+        {"z{", "Z[", false, false}, {"@z", "`Z", false, false},
+    };
+    for (const Case& c : cases)
+        for (const int width : {1, 16, 32})
+            for (const size_t at : {size_t(0), size_t(5), size_t(100)}) {
+                const std::string hay = std::string(at, '.') + c.text + std::string(100, '.');
+                TBvFind f(c.find, c.matchCase);
+                f.limits.VectorBytes = width;
+                const auto* s = reinterpret_cast<const uint8_t*>(hay.data());
+                EXPECT_EQ(f.Scan(s, hay.size(), 0), c.found ? at : hay.size())
+                    << c.find << " in " << c.text << " at " << at << ", vector " << width;
+                Lines l("x\r\n" + c.text + "\r\n");
+                EXPECT_EQ(f.Forward(l.v, 0), c.found ? 1 : -1) << c.find << " in " << c.text << ", vector " << width;
+                EXPECT_EQ(f.Backward(l.v, 1), c.found ? 1 : -1) << c.find << " in " << c.text << ", vector " << width;
+            }
+}
+
 // The fast search against the line-at-a-time loop: texts from a small alphabet (letters in both
 // cases, a lead byte, NUL, tab) so that matches, folds, NULs and wraps meet often; lines that
 // are slices of one block, own blocks, and slices moved out of order; every vector width; pieces

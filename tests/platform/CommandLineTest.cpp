@@ -1,4 +1,4 @@
-// Splitting a parameter string by the Windows rules, quoting an argument for it, and the D-Bus
+// Splitting a parameter template by the Windows rules, and the D-Bus
 // names that stand in for DDE services and topics.
 #include <gtest/gtest.h>
 
@@ -41,23 +41,6 @@ TEST(CommandLine, SplitsByTheWindowsRules)
         {"-n +5 --", {"-n", "+5", "--"}},
     };
     for (const auto& [line, args] : cases) EXPECT_EQ(SplitCommandLine(line), args) << line;
-}
-
-TEST(CommandLine, AQuotedArgumentSplitsBackToItselfWhateverItHolds)
-{
-    const std::vector<std::string> args = {
-        "", "plain", "a b", "a\"b", "a\" --option.txt", "\"", "\"\"", "\\", "a\\", "a\\\\", "a\\\"b", "a\\\\\"",
-        " lead", "trail ", "-dash", "tab\there", "new\nline\r", "\x93\xfa\x96\x7b\x8c\xea.txt",
-        "\xff\xfe\x80 not utf-8", "/path/with \"quotes\" and \\ back\\\\slashes\\",
-    };
-    for (const std::string& a : args) {
-        const std::string quoted = QuoteCommandLineArg(a);
-        EXPECT_EQ(SplitCommandLine(quoted), Args{a}) << quoted;
-        // Next to other arguments it stays one.
-        EXPECT_EQ(SplitCommandLine("x " + quoted + " y"), (Args{"x", a, "y"})) << quoted;
-    }
-    // Without marks or backslashes the name is only enclosed.
-    EXPECT_EQ(QuoteCommandLineArg("/home/u/a b.txt"), "\"/home/u/a b.txt\"");
 }
 
 TEST(DdeNames, ServiceAndTopicBecomeLowerCasedEscapedBusNames)

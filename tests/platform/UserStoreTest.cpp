@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -129,6 +130,38 @@ TEST_F(UserStoreTest, EveryTypeOfValueRoundTripsThroughTheFile)
     EXPECT_TRUE(text.contains("@=\"default\"\n"));
     // Long byte lists are wrapped as exports wrap them, no line past 80 columns.
     for (const QByteArray& line : text.split('\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
+}
+
+TEST_F(UserStoreTest, QuotesAndBackslashesAreWrittenEscapedExactly)
+{
+    // The value's name and text as given, and the line written for them.
+    struct Case {
+        QString name, text;
+        QByteArray line;
+    };
+    const std::vector<Case> cases = {
+        {"q", R"(")", R"("q"="\"")"},
+        {"b", R"(\)", R"("b"="\\")"},
+        {"bq", R"(\")", R"("bq"="\\\"")"},
+        {"qb", R"("\)", R"("qb"="\"\\")"},
+        {"bbq", R"(\\")", R"("bbq"="\\\\\"")"},
+        {"path", R"(C:\Program Files\"x"\)", R"("path"="C:\\Program Files\\\"x\"\\")"},
+        {"mixed", R"(a"b\c""d\\e)", R"("mixed"="a\"b\\c\"\"d\\\\e")"},
+        {R"(n"a\me)", "v", R"("n\"a\\me"="v")"},
+        {R"(\")", R"(\")", R"("\\\""="\\\"")"},
+    };
+    TRegistry reg(file);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true));
+    for (const Case& c : cases) ASSERT_TRUE(reg.WriteString(c.name, c.text)) << c.line.toStdString();
+    ASSERT_TRUE(reg.Save());
+    const QList<QByteArray> lines = Get().split('\n');
+    for (const Case& c : cases) EXPECT_TRUE(lines.contains(c.line)) << c.line.toStdString() << "\n" << Get().toStdString();
+    TRegistry back(file);
+    ASSERT_TRUE(back.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), false));
+    for (const Case& c : cases) {
+        QString text;
+        EXPECT_TRUE(back.ReadString(c.name, text) && text == c.text) << c.line.toStdString();
+    }
 }
 
 TEST_F(UserStoreTest, ReadRulesPerType)
@@ -409,6 +442,66 @@ TEST_F(UserStoreTest, AFileThatCannotBeReadIsNeverReplaced)
     ASSERT_TRUE(blocked.OpenKey(QStringLiteral("\\Software"), true));
     ASSERT_TRUE(blocked.WriteInteger(QStringLiteral("x"), 1));
     EXPECT_FALSE(blocked.Save());
+}
+
+TEST_F(UserStoreTest, ASaveRemovesOnlyItsOwnLeftoversBesideTheStore)
+{
+    Put(Head);
+    // The user's own files, some named as a temporary file of another program would be.
+    const QStringList own = {"user.reg.backup", "user.reg.2024ok", "user.reg.ABC123", "user.reg.old",
+                             "user.reg.~tavuko-save~", "user.reg.~tavuko-save~abc", "user.reg.~tavuko-save~abcdefg",
+                             "x.user.reg.~tavuko-save~abcdef", ".user.reg.abcdef"};
+    for (const QString& name : own) Put(name.toUtf8(), dir.filePath(QStringLiteral("tavuko/") + name));
+    // What saves killed before their rename left.
+    const QStringList leftovers = {"user.reg.~tavuko-save~Ab3dE9", "user.reg.~tavuko-save~000000"};
+    for (const QString& name : leftovers) Put("partial", dir.filePath(QStringLiteral("tavuko/") + name));
+
+    TRegistry reg(file);
+    ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true));
+    ASSERT_TRUE(reg.WriteInteger(QStringLiteral("FontSize"), 9));
+    ASSERT_TRUE(reg.Save());
+    for (const QString& name : own)
+        EXPECT_EQ(Get(dir.filePath(QStringLiteral("tavuko/") + name)), name.toUtf8()) << name.toStdString();
+    for (const QString& name : leftovers)
+        EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("tavuko/") + name))) << name.toStdString();
+}
+
+TEST_F(UserStoreTest, ALinkAtTheStoreIsWrittenThroughAndOneAtTheLockIsNotFollowed)
+{
+    const auto save = [&](int size) {
+        TRegistry reg(file);
+        return reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true) &&
+               reg.WriteInteger(QStringLiteral("FontSize"), size) && reg.Save();
+    };
+    // A dotfile manager's link: its target gets the new text, with its permissions, and the link stays.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("dotfiles"))));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("tavuko"))));
+    const QString target = dir.filePath(QStringLiteral("dotfiles/user.reg"));
+    Put(Head, target);
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    ASSERT_TRUE(QFile::link(target, file));
+    ASSERT_TRUE(save(9));
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    EXPECT_TRUE(Get(target).contains("\"FontSize\"=dword:00000009"));
+    const QFile::Permissions notUser = QFile::Permissions(0x7077);  // owner, group and others
+    EXPECT_EQ(QFile::permissions(target) & notUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    EXPECT_EQ(QDir(dir.filePath(QStringLiteral("dotfiles"))).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"user.reg"});
+    // A link whose target is not there yet: the target is made.
+    QFile::remove(target);
+    ASSERT_TRUE(save(10));
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
+    EXPECT_TRUE(Get(target).contains("\"FontSize\"=dword:0000000a"));
+
+    // A link planted at the lock: no file is made where it leads, and the save fails.
+    QFile::remove(file);
+    QFile::remove(file + QStringLiteral(".lock"));
+    Put(Head);
+    const QString planted = dir.filePath(QStringLiteral("dotfiles/planted"));
+    ASSERT_TRUE(QFile::link(planted, file + QStringLiteral(".lock")));
+    EXPECT_FALSE(save(11));
+    EXPECT_FALSE(QFileInfo::exists(planted));
+    EXPECT_EQ(Get(), Head);
 }
 
 TEST_F(UserStoreTest, ASaveMergesIntoWhatAnotherProgramSavedMeanwhile)

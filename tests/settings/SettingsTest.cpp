@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <climits>
 #include <functional>
 
 #include "platform/UserStore.h"
@@ -153,14 +155,19 @@ TEST_F(SettingsTest, EachUnreadableValueAffectsOnlyItsOwnSetting)
         {4, "\"FontName\"=\"\"", [&](TSettings& s) { s.FontName = design.FontName; }},
         {4, "\"FontName\"=hex(2):49,00,50,00,00,00", [](TSettings& s) { s.FontName = QStringLiteral("IP"); }},
         {5, "\"FontSize\"=\"12\"", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
-        {5, "\"FontSize\"=dword:00000000", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
-        {5, "\"FontSize\"=dword:fffffff7", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
-        {5, "\"FontSize\"=dword:7fffffff", [&](TSettings& s) { s.FontHeight = design.FontHeight; }},
+        // A size beyond what the view takes is the nearest it takes, not the one before.
+        {5, "\"FontSize\"=dword:00000000", [](TSettings& s) { s.FontHeight = 1; }},
+        {5, "\"FontSize\"=dword:fffffff7", [](TSettings& s) { s.FontHeight = 1; }},
+        {5, "\"FontSize\"=dword:80000000", [](TSettings& s) { s.FontHeight = 1; }},
+        {5, "\"FontSize\"=dword:000000c1", [](TSettings& s) { s.FontHeight = TSettings::MaxFontHeight; }},
+        {5, "\"FontSize\"=dword:7fffffff", [](TSettings& s) { s.FontHeight = TSettings::MaxFontHeight; }},
         {6, "\"FontColor\"=\"red\"", [&](TSettings& s) { s.FontColor = design.FontColor; }},
         {7, "\"BgColor\"=hex:00", [&](TSettings& s) { s.BgColor = design.BgColor; }},
         {8, "\"CRView\"=\"0\"", [](TSettings& s) { s.CRView = true; }},
         {9, "\"EditorName\"=dword:00000001", [](TSettings& s) { s.EditorName = QStringLiteral("xdg-open"); }},
         {9, "\"Other\"=dword:00000001", [](TSettings& s) { s.EditorName = QString(); }},  // absent: ""
+        {9, "\"EditorName\"=hex(4):", [](TSettings& s) { s.EditorName = QString(); }},   // size 0: ""
+        {9, "\"EditorName\"=hex:", [](TSettings& s) { s.EditorName = QString(); }},
         {10, "\"SmoothScroll\"=\"1\"", [](TSettings& s) { s.SmoothScroll = false; }},
         {10, "\"Other\"=dword:00000001", [](TSettings& s) { s.SmoothScroll = false; }},
         {11, "\"Last1PageScroll\"=hex:01,00,00,00", [](TSettings& s) { s.Last1PageScroll = false; }},
@@ -237,11 +244,13 @@ TEST_F(SettingsTest, PointsAndPixelsConvertByTheScreensPixelsPerInch)
     Put(Key(lines));
     EXPECT_EQ(Loaded(96).FontHeight, 12);
     EXPECT_EQ(Loaded(120).FontHeight, 15);
-    TSettings s;
-    EXPECT_TRUE(s.SetFontPoints(192, 96));  // 256 px, the largest
-    EXPECT_FALSE(s.SetFontPoints(193, 96));
-    EXPECT_FALSE(s.SetFontPoints(0, 96));
-    EXPECT_EQ(s.FontHeight, 256);
+    // Sizes beyond the heights the view takes give the nearest height it takes.
+    for (const Case& c : std::vector<Case>{{192, 96, 256}, {193, 96, 256}, {INT_MAX, 96, 256}, {1, 96, 1},
+                                            {0, 96, 1}, {-9, 96, 1}, {INT_MIN, 96, 1}, {154, 120, 256}}) {
+        TSettings s;
+        s.SetFontPoints(c.points, c.ppi);
+        EXPECT_EQ(s.FontHeight, c.pixels) << c.points << " pt at " << c.ppi;
+    }
 }
 
 TEST_F(SettingsTest, TheViewTakesTheSettingsAndGivesThemBack)
@@ -280,20 +289,63 @@ TEST_F(SettingsTest, TheViewTakesTheSettingsAndGivesThemBack)
     EXPECT_EQ(view.ViewFont().Font().pixelSize(), 20);
 }
 
-TEST_F(SettingsTest, StoredGeometryGoesIntoTheWindowsNoSmallerThanItsMinimum)
+TEST_F(SettingsTest, StoredGeometryIsFittedToTheScreensAsAWindowManagerFitsIt)
 {
-    TSettings s;
+    // Two screens' available areas side by side, the primary first; a title bar of 20 pixels.
+    const std::vector<QRect> screens = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 1024)};
     const QRect current(10, 20, 522, 420);
-    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), current);
+    const QSize minimum(100, 50);
+    using V = std::optional<int32_t>;
+    struct Case {
+        const char* name;
+        V x, y, w, h;
+        QRect fitted;
+    };
+    const std::vector<Case> cases = {
+        {"nothing stored", {}, {}, {}, {}, current},
+        {"the size alone, no smaller than the minimum", {}, {}, 800, 10, QRect(10, 20, 800, 50)},
+        {"on the screen as stored", 100, 300, 800, 600, QRect(100, 300, 800, 600)},
+        {"the title bar above the screen comes down", 100, -30, 800, 600, QRect(100, 20, 800, 600)},
+        {"hanging off the right edge moves in", 3000, 500, 800, 600, QRect(2400, 500, 800, 600)},
+        {"across both: onto the one holding more of it", 1500, 100, 800, 400, QRect(1120, 100, 800, 400)},
+        {"below the shorter screen: its last row", 2000, 1030, 400, 300, QRect(2000, 1023, 400, 300)},
+        {"larger than the screen", 0, 20, 5000, 5000, QRect(0, 20, 1920, 1040)},
+        {"the largest numbers: the nearest screen, whole", INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX,
+         QRect(1920, 1023, 1280, 1024)},
+        {"the smallest numbers", INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN, QRect(0, 20, 100, 50)},
+    };
+    for (const Case& c : cases) {
+        TSettings s;
+        s.WindowPosX = c.x;
+        s.WindowPosY = c.y;
+        s.WindowWidth = c.w;
+        s.WindowHeight = c.h;
+        EXPECT_EQ(s.WindowGeometry(current, minimum, screens, 20), c.fitted) << c.name;
+    }
+
+    // Every value the store can hold: the window no larger than a screen, its title bar on it.
+    const int32_t values[] = {INT32_MIN, -70000, -1, 0, 1, 700, 1919, 70000, INT32_MAX};
+    for (int32_t x : values)
+        for (int32_t y : values)
+            for (int32_t w : values)
+                for (int32_t h : values) {
+                    TSettings s;
+                    s.WindowPosX = x, s.WindowPosY = y, s.WindowWidth = w, s.WindowHeight = h;
+                    const QRect g = s.WindowGeometry(current, minimum, screens, 20);
+                    const QRect title(g.x(), g.y() - 20, g.width(), 21);
+                    const bool onAScreen = std::any_of(screens.begin(), screens.end(), [&](const QRect& a) {
+                        return a.contains(title) && g.width() <= a.width() && g.height() <= a.height();
+                    });
+                    ASSERT_TRUE(onAScreen && g.width() >= 100 && g.height() >= 50)
+                        << x << " " << y << " " << w << " " << h;
+                }
+
+    TSettings s;
     EXPECT_FALSE(s.HasWindowPos());
-    s.WindowWidth = 800;
-    s.WindowHeight = 10;
-    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), QRect(10, 20, 800, 50));
     s.WindowPosY = -5;
     EXPECT_TRUE(s.HasWindowPos());
-    EXPECT_EQ(s.WindowGeometry(current, QSize(100, 50)), QRect(10, -5, 800, 50));
     s.TakeWindowGeometry(QRect(1, 2, 3, 4));
-    EXPECT_EQ(s.WindowGeometry(current, QSize()), QRect(1, 2, 3, 4));
+    EXPECT_EQ(s.WindowGeometry(current, QSize(), screens), QRect(1, 2, 3, 4));
 }
 
 // A store whose n-th save fails.
@@ -323,7 +375,8 @@ TEST_F(SettingsTest, DeletingGoesByWhatTheMakersKeyStillHolds)
         {"no key", Head + maker + desktop, 0, TDeleteResult::NotWritten, Head + maker + desktop},
         {"the key's deletion not saved", Head + maker + mine + desktop, 1, TDeleteResult::KeyNotDeleted,
          Head + maker + mine + desktop},
-        {"no maker's key left", Head + mine + desktop, 0, TDeleteResult::MakerNotOpened, Head + desktop},
+        // A hand-written store: the maker's key is there only as the key above this program's.
+        {"the maker's key without a section", Head + mine + desktop, 0, TDeleteResult::Deleted, Head + desktop},
         {"another program's key kept", Head + maker + mine + sibling + desktop, 0, TDeleteResult::OthersKept,
          Head + maker + sibling + desktop},
         {"the maker's deletion not saved", Head + maker + mine + desktop, 2, TDeleteResult::MakerNotDeleted,

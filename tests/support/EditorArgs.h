@@ -1,22 +1,18 @@
 #pragma once
-// What the editor receives for a template: the parameter string split as its start-up splits
-// it. Shared by the editor tests and the editor-parameter fuzzer.
+// The property the file name must keep in the editor's arguments, shared by the editor tests and
+// the editor-parameter fuzzer.
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/EditorParams.h"
-#include "platform/CommandLine.h"
 
-inline std::vector<std::string> EditorArgs(std::string_view templ, std::string_view fileName, int viewLineStart = 0)
-{
-    return SplitCommandLine(ExpandEditorParams(templ, fileName, viewLineStart));
-}
-
-// The property the file name must keep: it arrives, whatever its bytes, as exactly one
-// argument between the template's others.
+// The file name arrives, whatever its bytes, as exactly one argument between the template's
+// others, also where the template quotes "$file" itself.
 inline bool FileNameArrivesAsOneArgument(std::string_view fileName)
 {
-    return EditorArgs("-a $file -b", fileName) ==
-           std::vector<std::string>{"-a", std::string(fileName), "-b"};
+    const std::vector<std::string> expected{"-a", std::string(fileName), "-b"};
+    for (const char* templ : {"-a $file -b", "-a \"$file\" -b", "-a \"\"$file\"\" -b", "\"-a\" $file \"-b"})
+        if (ExpandEditorParams(templ, fileName, 0) != expected) return false;
+    return true;
 }

@@ -2,7 +2,8 @@
 // Acts on the next dialog of a type once it is shown and running its own modal loop, as a user
 // would once it shows. The act runs from a posted event: nested modal loops always deliver those,
 // whereas timers can stall in a loop entered from another timer's dispatch (as a button's
-// delayed access-key click is). A dialog that never comes is reported.
+// delayed access-key click is). A dialog that never comes is reported, after a deadline long
+// enough for a loaded machine running the sanitizer build.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -43,7 +44,7 @@ private:
 };
 
 template <class T>
-void WhenModal(std::function<void(T*)> act, int timeoutMs = 5000)
+void WhenModal(std::function<void(T*)> act, int timeoutMs = 30000)
 {
     new TModalWatch<T>(std::move(act), timeoutMs);
 }
