@@ -3,7 +3,8 @@
 // menus and the commands. Each handler is a few lines over the classes that do the work; the
 // class is split over files by concern:
 //   MainForm.cpp          construction, showing, closing, caption
-//   MainFormOpen.cpp      OpenFile, tab width by extension, Open dialog, reload, dropped files
+//   MainFormOpen.cpp      OpenFile, tab width by extension, Open dialog, reload, dropped files,
+//                         the encoding a file is read in
 //   MainFormMenus.cpp     menu bar, context menu, their enabling, Copy and Exit
 //   MainFormKeys.cpp      key map, wheel, scroll operations
 //   MainFormHistory.cpp   Back, Forward, the Go menu's entries
@@ -15,8 +16,10 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
+#include <array>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +30,7 @@
 #include "app/MailLink.h"
 #include "app/ScrollOps.h"
 #include "model/BvLoad.h"
+#include "platform/Charset.h"
 #include "platform/StartProgram.h"
 #include "platform/UserStore.h"
 #include "settings/Settings.h"
@@ -74,6 +78,9 @@ public:
     int WheelLines = 3;
     // The files shown, newest first, and the one shown now (MainFormHistory.cpp).
     THistory History;
+    // The encoding chosen for a file, by its name, while the program runs: every later open of
+    // that file reads it so. A file without one is read in the encoding its bytes show.
+    std::map<std::string, TCharset> FileCharsets;
 
     // --- components ---
     TBigView* BigView1 = nullptr;
@@ -82,6 +89,11 @@ public:
     QMenu* File1 = nullptr;
     QAction* Open1 = nullptr;
     QAction* Reload1 = nullptr;
+    QMenu* Code1 = nullptr;  // the encoding submenu
+    QAction* CodeAuto1 = nullptr;
+    QAction* N10 = nullptr;
+    // Its radio items, in the order of charset::kAll.
+    std::array<QAction*, std::size(charset::kAll)> CodeItems{};
     QAction* N1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Edit1 = nullptr;
@@ -141,6 +153,11 @@ public:
     void FormCloseQuery(bool& canClose);
     void Open1Click();
     void Reload1Click();
+    // The File menu's update: the encoding submenu's states.
+    void File1Click();
+    // Reads the shown file again in the encoding given, or in the one its bytes show, keeping
+    // its file line at the top; the choice holds for the file while the program runs.
+    void ReadFileAs(std::optional<TCharset> charset);
     void Exit1Click();
     void Edit1Click();
     void Copy1Click();

@@ -1,5 +1,6 @@
 // The menu bar, the view's context menu, their enabling, and the Copy and Exit commands.
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -32,6 +33,21 @@ void TForm1::CreateMenus()
     File1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
     Open1 = Item(File1, "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), true, [this] { Open1Click(); });
     Reload1 = Item(File1, "再読み込み(&R)", QKeySequence(Qt::Key_F5), false, [this] { Reload1Click(); });
+    connect(File1, &QMenu::aboutToShow, this, [this] { File1Click(); });
+    Code1 = File1->addMenu(QStringLiteral("文字コード(&C)"));
+    Code1->setEnabled(false);
+    CodeAuto1 = Item(Code1, "自動判別(&A)", {}, true, [this] { ReadFileAs(std::nullopt); });
+    CodeAuto1->setCheckable(true);
+    N10 = Code1->addSeparator();
+    auto* codes = new QActionGroup(Code1);  // radio items: one checked at a time
+    static const char* const kCodeCaptions[] = {"Shift_JIS(&S)", "EUC-JP(&E)", "ISO-2022-JP(&J)", "UTF-8(&U)",
+                                                "UTF-16LE(&L)", "UTF-16BE(&B)"};
+    for (size_t k = 0; k < CodeItems.size(); ++k) {
+        const TCharset c = charset::kAll[k];
+        CodeItems[k] = Item(Code1, kCodeCaptions[k], {}, true, [this, c] { ReadFileAs(c); });
+        CodeItems[k]->setCheckable(true);
+        codes->addAction(CodeItems[k]);
+    }
     N1 = File1->addSeparator();
     Exit1 = Item(File1, "Tavuko の終了(&X)", {}, true, [this] { Exit1Click(); });
 
@@ -84,6 +100,13 @@ void TForm1::CreateMenus()
     N9 = PopupMenu1->addSeparator();
     ReloadP1 = Item(PopupMenu1, "再読み込み(&R)", {}, false, [this] { Reload1Click(); });
     BigView1->SetPopupMenu(PopupMenu1);
+}
+
+void TForm1::File1Click()
+{
+    Code1->setEnabled(!CurrentFileName().empty());
+    CodeAuto1->setChecked(!FileCharsets.count(CurrentFileName()));
+    for (size_t k = 0; k < CodeItems.size(); ++k) CodeItems[k]->setChecked(BigView1->Source().charset == charset::kAll[k]);
 }
 
 void TForm1::Edit1Click()

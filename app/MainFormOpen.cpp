@@ -96,7 +96,9 @@ void TForm1::StartLoad(TCurrentFile::TLoad load)
     // The arrow with an hourglass: working, and the window still answers.
     loadCursor_.emplace(Qt::BusyCursor);
     LoadProgress()->Begin();
-    BigView1->BeginLoad(name, TabStopForFile(name), [this](TBvLoadFailure failure) { LoadEnded(failure); });
+    const auto chosen = FileCharsets.find(name);
+    const TBvLoadSource source(name, chosen == FileCharsets.end() ? std::nullopt : std::optional(chosen->second));
+    BigView1->BeginLoad(source, TabStopForFile(name), [this](TBvLoadFailure failure) { LoadEnded(failure); });
 }
 
 void TForm1::CancelLoad() { BigView1->CancelLoad(); }
@@ -117,6 +119,7 @@ void TForm1::LoadEnded(TBvLoadFailure failure)
         if (load.addToHistory) AddToHistory(load.name);
         UpdateHistoryMoves();
         N5->setVisible(true);
+        File1Click();
         if (load.after) load.after();
     } else {
         // Too large for the memory, too many lines, or a line too long: reported, and nothing shown.
@@ -128,6 +131,7 @@ void TForm1::LoadEnded(TBvLoadFailure failure)
         // The tab width was chosen for the file before it was loaded.
         BigView1->SetViewTabStop(TabStopForFile(load.name));
         UpdateTitle();
+        File1Click();
         reporting_ = false;
     }
     RunPending();
@@ -165,6 +169,20 @@ void TForm1::Reload1Click()
     if (Deferred([this] { Reload1Click(); })) return;
     if (!Reload1->isEnabled()) return;
     OpenFile(CurrentFileName(), false);
+}
+
+void TForm1::ReadFileAs(std::optional<TCharset> charset)
+{
+    if (Deferred([this, charset] { ReadFileAs(charset); })) return;
+    const std::string name = CurrentFileName();
+    if (name.empty()) return;
+    if (charset) FileCharsets[name] = *charset;
+    else FileCharsets.erase(name);
+    // The file line at the top stays there.
+    const int org = BigView1->ConvertIndexToOrg(BigView1->ViewLineStart());
+    StartLoad({name, false, -1, [this, org] {
+                   if (org > 0) BigView1->SetViewLineStart(BigView1->ConvertIndexFromOrg(org));
+               }});
 }
 
 void TForm1::DropFiles(const std::vector<std::string>& names)

@@ -1,5 +1,6 @@
 // Document-model budgets on the generated corpora (directory in $TAVUKO_CORPUS):
-// loading a file, and loading plus deriving the display lines in the pixel fit at 800 px.
+// loading a file, and loading plus deriving the display lines in the pixel fit at 800 px; the
+// same novel in UTF-8, EUC-JP and UTF-16; finding a file's encoding.
 #include "bench/BenchCommon.h"
 
 #include <QGuiApplication>
@@ -8,6 +9,7 @@
 
 #include "model/BvLines.h"
 #include "bigview/ViewFont.h"
+#include "platform/FileRead.h"
 
 namespace {
 
@@ -56,6 +58,24 @@ void BM_DeriveOnly(benchmark::State& state, const char* name)
     }
 }
 
+// Reading a file's sample and detecting its encoding from it (budget: 5 ms on any file).
+void BM_Detect(benchmark::State& state, const char* name)
+{
+    const std::string path = Corpus(name);
+    for (auto _ : state) {
+        platform::TFileReader file;
+        if (!file.Open(path)) {
+            state.SkipWithError("no corpus file");
+            return;
+        }
+        charset::TSample sample;
+        file.ReadSample(sample);
+        const charset::TDetected found = charset::Detect(sample.pieces, file.Size());
+        benchmark::DoNotOptimize(found);
+        state.SetLabel(charset::Key(found.charset));
+    }
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_LoadFromFile, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -63,5 +83,16 @@ BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g, "novel_1g.txt")->Unit(benchmark::k
 BENCHMARK_CAPTURE(BM_LoadAndDerive, log_1g, "log_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_LoadAndDerive, longline_50m, "longline_50m.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+// The same novel in the other encodings, beside the code page 932 one above.
+BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_LoadAndDerive, novel_1g_utf16, "novel_1g_utf16.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_DeriveOnly, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_Detect, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Detect, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Detect, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Detect, novel_1g_utf16, "novel_1g_utf16.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Detect, log_1g, "log_1g.txt")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -208,7 +208,7 @@ void TBigView::LoadFromFile(const std::string& name)
 {
     DropDerive();
     const TDeriveKey key = WantedKey();
-    auto job = std::make_unique<TBvJob>(TBvLoadSource(name), key.wrap, MeasureFor(key));
+    auto job = std::make_unique<TBvJob>(TBvLoadSource(name, readCharset_), key.wrap, MeasureFor(key));
     job->Run();
     // A file that cannot be opened or read shows as an empty text; one that cannot be held raises.
     const TBvLoadFailure failure = job->Failure();

@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "bigview/Bigview.h"
-#include "platform/Cp932.h"
 
 int64_t TBigView::CopyToSelBuf(char* buf) const
 {

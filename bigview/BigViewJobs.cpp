@@ -16,13 +16,18 @@ public:
         : font_(std::move(font)), clientWidth_(clientWidth)
     {
     }
-    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const override
+    int64_t TabbedTextWidth(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance) const override
     {
-        return font_->TabbedTextWidth(s, n, tabDistance);
+        return font_->TabbedTextWidth(enc, s, n, tabDistance);
+    }
+    void PrefixWidths(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance,
+                      std::vector<int64_t>& out) const override
+    {
+        font_->PrefixWidths(enc, s, n, tabDistance, out);
     }
     int CharWidth() const override { return font_->CharWidth(); }
     int ClientWidth() const override { return clientWidth_; }
-    int UniformByteWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
+    int UniformCellWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
 
 private:
     std::shared_ptr<const TViewFont> font_;
@@ -183,8 +188,7 @@ bool TBigView::Rederive()
     TBvRows rows;
     int widest = 0;
     if (store_.Position(store_.Count()) >= TBvDeriver::kParallelFrom) font_->PrepareForThreads();
-    const TBvCut cut(key.wrap, *this);
-    TBvDeriver(store_, cut, 0).Finish(rows, widest);
+    TBvDeriver(store_, key.wrap, *this, 0).Finish(rows, widest);
     TakeRows(rows, key, widest);
     return GetCount() > 0;
 }

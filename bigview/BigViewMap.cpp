@@ -66,6 +66,7 @@ TBvScreenMap::RowStyle TBigView::RowStyle() const
 {
     TBvScreenMap::RowStyle s;
     s.font = font_.get();
+    s.encoding = lines_.Encoding();
     s.tabDistance = int64_t(charWidth_) * ViewTabStop();
     s.fg = ToQColor(fontColor_);
     s.bg = ToQColor(color_);

@@ -8,51 +8,10 @@
 #include <QPointer>
 #include <algorithm>
 #include <optional>
-#include <vector>
 
 #include "bigview/Bigview.h"
-#include "platform/Cp932.h"
 
 namespace {
-
-// Calls visit(i, w) for i = 1 .. n in order, w being TabbedTextWidth of bytes 1 .. i, until
-// visit answers true; returns that i, or 0 when it never did.
-//
-// The widths come from PrefixWidths over pieces of the text, so the whole walk is linear and
-// its memory bounded by the piece size, however long the line. That gives the very widths of
-// measuring each prefix from the line's start because a piece never holds a tab (a tab's
-// advance depends on the x it starts at; it is added here by the font's own tab rule) and never
-// starts inside a two-byte character (it is cut only after a byte that is no lead byte, or
-// after the trail of one), and the advance of every other character does not depend on x.
-template <class Visit>
-int WalkPrefixWidths(const TViewFont& font, const char* s, int n, int64_t tabDistance, Visit&& visit)
-{
-    constexpr int kPiece = 4096;
-    std::vector<int64_t> widths;
-    int64_t x = 0;
-    int pos = 0;
-    while (pos < n) {
-        if (s[pos] == '\t') {
-            x += tabDistance > 0 ? (x / tabDistance + 1) * tabDistance - x : font.CharWidth();
-            ++pos;
-            if (visit(pos, x)) return pos;
-            continue;
-        }
-        int end = pos;
-        bool afterLead = false;
-        while (end < n && s[end] != '\t') {
-            if (!afterLead && end - pos >= kPiece) break;
-            afterLead = !afterLead && cp932::IsLeadByte(uint8_t(s[end]));
-            ++end;
-        }
-        font.PrefixWidths(s + pos, size_t(end - pos), tabDistance, widths);
-        for (int k = 0; k < end - pos; ++k)
-            if (visit(pos + k + 1, x + widths[size_t(k)])) return pos + k + 1;
-        x += widths[size_t(end - pos - 1)];
-        pos = end;
-    }
-    return 0;
-}
 
 // The hit-test shared by LocateOf and ByteLocateOf; byteExact makes every byte a candidate.
 TPoint Locate(const TBigView& v, int px, int py, bool byteExact)
@@ -84,20 +43,8 @@ TPoint Locate(const TBigView& v, int px, int py, bool byteExact)
     } else if (side == -1) {
         x = 1;
     } else {
-        // A byte after a lead byte is never a candidate: the column of a two-byte character is
-        // its lead byte's.
-        bool skip = false;
-        const int64_t tabDistance = int64_t(v.CharWidth()) * v.ViewTabStop();
-        x = WalkPrefixWidths(v.ViewFont(), line.data(), len, tabDistance, [&](int i, int64_t w) {
-            if (byteExact) return w >= e;
-            if (skip) {
-                skip = false;
-                return false;
-            }
-            if (w >= e) return true;
-            skip = cp932::IsLeadByte(line[size_t(i) - 1]);
-            return false;
-        });
+        // Only the first byte of a character is a column, unless byteExact.
+        x = v.DisplayLines().RowMap().Column(line.data(), len, e, byteExact);
         if (x == 0) x = len + 1;
     }
     return {x, int(row)};
@@ -155,18 +102,27 @@ void TBigView::SelOfDblClk(int x, int y)
     if (!select_ || GetCount() <= 0 || s.X <= 0) return;
     const TBvText line = Get(s.Y);
     const int len = int(line.size());
-    const int k = IsStrLeadBytePos(line, s.X);
-    if (k == 1) {
-        e.X = s.X + 2;
-    } else if (k == 2) {
-        s.X -= 1;
-        e.X = s.X + 2;
-    } else if (s.X <= len && IsWordByte(line[size_t(s.X) - 1])) {
-        // Leftwards a word byte may be the trail of a two-byte character; rightwards it cannot,
-        // since the walk only passes bytes that are no lead bytes.
-        while (s.X > 1 && IsWordByte(line[size_t(s.X) - 2]) && !cp932::IsTrailAt(line.bytes(), 1, size_t(s.X) - 1))
-            --s.X;
-        while (e.X < len && IsWordByte(line[size_t(e.X)])) ++e.X;
+    const TBvEncoding enc = Encoding();
+    const uint8_t* b = line.bytes();
+    // The character the byte lies in: a walk from the piece's start, which starts one.
+    int start = 0;
+    while (start < len) {
+        const int next = start + int(enc.ClusterLen(b + start, size_t(len - start)));
+        if (next >= s.X) break;
+        start = next;
+    }
+    const int chars = start < len ? int(enc.ClusterLen(b + start, size_t(len - start))) : 1;
+    if (start < len && (chars > 1 || !IsWordByte(b[start]))) {
+        // One character of several bytes (with the characters of zero width joining it), or a
+        // byte that is no word's.
+        s.X = start + 1;
+        e.X = s.X + chars;
+    } else if (start < len) {
+        // A run of word bytes, each a character of its own. Leftwards a word byte may be the
+        // second byte of a two-byte character; rightwards the walk passes only characters.
+        s.X = start + 1;
+        while (s.X > 1 && IsWordByte(b[s.X - 2]) && enc.IsCharStart(b, size_t(len), 0, size_t(s.X) - 2)) --s.X;
+        while (e.X < len && IsWordByte(b[e.X]) && enc.ClusterLen(b + e.X, size_t(len - e.X)) == 1) ++e.X;
         e.X += 1;
     } else {
         e.X = s.X + 1;

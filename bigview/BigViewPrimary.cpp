@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "bigview/Bigview.h"
-#include "platform/Cp932.h"
 
 QMimeData* TBigView::SelectionMimeData() const
 {
@@ -18,8 +17,10 @@ QMimeData* TBigView::SelectionMimeData() const
     const void* nul = std::memchr(bytes.constData(), 0, size_t(written));
     bytes.truncate(nul ? qsizetype(static_cast<const char*>(nul) - bytes.constData()) : qsizetype(written));
     auto* mime = new QMimeData;
-    mime->setText(cp932::ToUnicode(bytes.constData(), size_t(bytes.size())));
-    mime->setData(QStringLiteral("text/plain;charset=Shift_JIS"), bytes);
+    mime->setText(Encoding().ToUnicode(bytes.constData(), size_t(bytes.size())));
+    // The file's own bytes too, where the text holds them in an encoding of its own.
+    if (Encoding() == TBvEncoding::Cp932) mime->setData(QStringLiteral("text/plain;charset=Shift_JIS"), bytes);
+    if (Encoding() == TBvEncoding::EucJp) mime->setData(QStringLiteral("text/plain;charset=EUC-JP"), bytes);
     return mime;
 }
 

@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,14 @@ public:
     TPoint ConvertLocateToOrg(TPoint p) const { return lines_.ConvertLocateToOrg(p); }
     int GetCapacity() const { return lines_.GetCapacity(); }
     void SetCapacity(int n) { lines_.SetCapacity(n); }
+    // The encoding of the text shown: the one it is held in, and the one its file was read in.
+    TBvEncoding Encoding() const { return lines_.Encoding(); }
+    const TBvSource& Source() const { return store_.Source(); }
+    // The encoding of a text given line by line (Put, Add, SetTextStr ...).
+    void SetSource(const TBvSource& source) { store_.SetSource(source); }
+    // The encoding LoadFromFile reads in; none (the default): the one the file's bytes show.
+    std::optional<TCharset> ReadCharset() const { return readCharset_; }
+    void SetReadCharset(std::optional<TCharset> c) { readCharset_ = c; }
 
     // --- content operations ---
     virtual void Put(int index, const TBvText& s);
@@ -293,8 +302,9 @@ public:
     // nothing is selected. 64-bit: a selection may be larger than 2 GiB.
     int64_t CopyToSelBuf(char* buf) const;
     void CopyToClipboard();
-    // The selection as the clipboard takes it (CP932 bytes and their text), or null when
-    // nothing is selected (BigViewPrimary.cpp).
+    // The selection as the clipboard takes it (its text, and the bytes themselves under their
+    // encoding's name for code page 932 and EUC-JP), or null when nothing is selected
+    // (BigViewPrimary.cpp).
     QMimeData* SelectionMimeData() const;
     // A finished drag selection is also X11's PRIMARY selection, so that a middle click in
     // another program pastes it; the view's selection stays.
@@ -356,11 +366,16 @@ private:
     };
 
     // TBvMeasure for the document model: the view font at the client width.
-    int64_t TabbedTextWidth(const char* s, size_t n, int64_t tabDistance) const override
+    int64_t TabbedTextWidth(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance) const override
     {
-        return font_->TabbedTextWidth(s, n, tabDistance);
+        return font_->TabbedTextWidth(enc, s, n, tabDistance);
     }
-    int UniformByteWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
+    void PrefixWidths(TBvEncoding enc, const char* s, size_t n, int64_t tabDistance,
+                      std::vector<int64_t>& out) const override
+    {
+        font_->PrefixWidths(enc, s, n, tabDistance, out);
+    }
+    int UniformCellWidth() const override { return font_->CellGrid() ? font_->CharWidth() : 0; }
     void WMSize();
     void WMMove();
     void WMSetFont();
@@ -435,6 +450,7 @@ private:
 
     // Document model.
     TBvStrings store_;
+    std::optional<TCharset> readCharset_;
     std::shared_ptr<const TViewFont> font_;
     TBvLines lines_;
     TDeriveKey rowsKey_;  // what the display lines on view were derived by

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <cstdint>
 
+#include "model/BvEncoding.h"
 #include "model/BvText.h"
 #include "model/BvTypes.h"
 
@@ -24,6 +25,7 @@ public:
     // How rows are drawn: the font and tab distance, the colours, the line-end mark's geometry.
     struct RowStyle {
         const TViewFont* font = nullptr;
+        TBvEncoding encoding;
         int64_t tabDistance = 0;
         QColor fg, bg;
         uint32_t markPixel = 0;

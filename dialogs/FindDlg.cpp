@@ -10,7 +10,6 @@
 #include "bigview/Bigview.h"
 #include "dialogs/DialogFont.h"
 #include "model/BvFind.h"
-#include "platform/Cp932.h"
 
 namespace {
 
@@ -127,8 +126,8 @@ void TFindDlg::OKBtnClick()
 {
     if (Edit1->text().isEmpty()) return;
     std::string text;
-    // A character without a CP932 code occurs in no line.
-    if (!cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    // A character the text's encoding has no code for occurs in no line.
+    if (!view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
     int i = view_->ViewLineStart();
     if (text != LastFindText) LastFindText = text;
     else ++i;
@@ -143,7 +142,7 @@ void TFindDlg::FindBackward()
     if (Edit1->text().isEmpty()) return;
     std::string text;
     const int i = view_->ViewLineStart();
-    if (i == 0 || !cp932::FromUnicode(Edit1->text(), text)) return Beep();
+    if (i == 0 || !view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
     const int found = Search(false, text, i - 1);
     if (found < 0) return Beep();
     view_->SetViewLineStart(found);
@@ -151,7 +150,7 @@ void TFindDlg::FindBackward()
 
 int TFindDlg::Search(bool forward, const std::string& text, int from)
 {
-    const TBvFind find(text, MatchCaseCB1->isChecked());
+    const TBvFind find(text, MatchCaseCB1->isChecked(), view_->Encoding());
     const int64_t start = ClockFn();
     int64_t painted = start;
     bool busy = false;

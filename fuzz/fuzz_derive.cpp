@@ -1,5 +1,5 @@
-// Display lines from fuzzed text and settings: the pieces tile each file line without splitting
-// a two-byte character, conversions round-trip, and re-deriving after an edit from the edited
+// Display lines from fuzzed text, encoding and settings: the pieces tile each file line without
+// splitting a character, conversions round-trip, and re-deriving after an edit from the edited
 // line gives what a full derivation gives.
 #include <string>
 #include <vector>
@@ -7,6 +7,7 @@
 #include "model/BvLines.h"
 #include "fuzz/FuzzCommon.h"
 #include "support/DeriveOracle.h"
+#include "support/EncodingOracle.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ void CheckTiling(const TBvLines& v, const TBvStrings& store)
     for (int a = 0; a < store.Count(); ++a) {
         const TBvText& line = store.Get(a);
         const int len = int(line.size());
+        const std::vector<bool> starts = OracleCharStarts(store.Encoding().kind(), line.view());
         FUZZ_CHECK(v.ConvertIndexFromOrg(a) == d);
         int pos = len ? 1 : 0;
         for (int k = 0;; ++k, ++d) {
@@ -24,7 +26,7 @@ void CheckTiling(const TBvLines& v, const TBvStrings& store)
             FUZZ_CHECK(r.OrgIndex == a && r.SubLine == k && r.OrgPos == pos);
             FUZZ_CHECK(len == 0 ? r.Len == 0 : r.Len >= 1);
             if (len && !v.WordWrap()) FUZZ_CHECK(r.Len == len);
-            if (len) FUZZ_CHECK(TBvLines::IsStrLeadBytePos(line, r.OrgPos + r.Len) != 2);
+            if (len && r.OrgPos + r.Len <= len) FUZZ_CHECK(starts[size_t(r.OrgPos + r.Len) - 1]);
             pos += r.Len;
             FUZZ_CHECK(bool(r.Cr) == (pos > len || len == 0));
             if (r.Cr) break;
@@ -76,12 +78,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int tabStop = data[3] % 10;
     const int editAt = data[4];
     const int editKind = data[5] % 3;
+    const TCharset charset = (data[0] >> 2) % 3 == 0 ? TCharset::Cp932 : (data[0] >> 2) % 3 == 1 ? TCharset::EucJp : TCharset::Utf8;
     data += 6;
     size -= 6;
 
     v.SetViewTabStop(tabStop);
     v.SetWordWrap(wrap);
     v.SetWrapByte(wrapByte);
+    store.SetSource({charset});
     store.SetTextStr(TBvText(reinterpret_cast<const char*>(data), size));
     v.CalcBvLines(0);
     CheckTiling(v, store);

@@ -1,11 +1,13 @@
-// Bytes as a file through the file loader, read in parts of a size the input chooses: the lines
-// must be the plain oracle's, each a slice of the one buffer.
+// Bytes as a file through the file loader, read in parts of a size the input chooses, in the
+// encoding its bytes show: the lines must be the plain oracle's of the bytes as held (after a
+// byte order mark, or transcoded to UTF-8), each a slice of the one buffer.
 #include <unistd.h>
 
 #include <string>
 
 #include "fuzz/FuzzCommon.h"
 #include "model/BvStrings.h"
+#include "platform/Charset.h"
 #include "support/FileLineOracle.h"
 #include "support/ReadSeam.h"
 
@@ -33,7 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     unlink(name.c_str());
     FUZZ_CHECK(s.Capacity() == s.Count());
-    const std::vector<std::string> want = FileLines(bytes);
+    std::string held = bytes.substr(s.Source().bom ? charset::BomLength(s.Source().charset, bytes.data(), bytes.size()) : 0);
+    if (charset::IsTranscoded(s.Source().charset)) {
+        std::string out(charset::Utf8Bound(s.Source().charset, held.size()), '\0');
+        out.resize(charset::ToUtf8(s.Source().charset, held.data(), held.size(), out.data()));
+        held = out;
+    }
+    const std::vector<std::string> want = FileLines(held);
     FUZZ_CHECK(size_t(s.Count()) == want.size());
     for (int i = 0; i < s.Count(); ++i) {
         FUZZ_CHECK(s.Get(i).view() == want[size_t(i)]);

@@ -1,10 +1,12 @@
 #pragma once
-// Deriving display lines: each file line cut into pieces by one function (TBvCut::Line), called
+// Deriving display lines: each file line cut into pieces by one function (TBvCut::Line, over CutLine), called
 // for runs of file lines that are derived in parallel and joined in order (TBvDeriver).
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
+#include "model/BvCut.h"
 #include "model/BvLoad.h"
 #include "model/BvMeasure.h"
 #include "model/BvRows.h"
@@ -18,26 +20,20 @@ struct TBvWrap {
     friend bool operator==(const TBvWrap&, const TBvWrap&) = default;
 };
 
-// How file lines are cut: the wrap settings and the measure's values, read once per derivation.
-// The measure must allow calls from several threads at once; its client width is read here.
+// How file lines are cut: the wrap settings and, read once per derivation, the measure's values
+// and the text's encoding. The measure must allow calls from several threads at once; its client
+// width is read here.
 class TBvCut {
 public:
-    TBvCut(const TBvWrap& wrap, const TBvMeasure& measure);
+    TBvCut(const TBvWrap& wrap, const TBvMeasure& measure, TBvEncoding encoding);
     // Appends the pieces of file line org, whose bytes are line, to rows; widest becomes at
     // least the longest piece's byte count (clipped at the line's end).
     void Line(int org, std::string_view line, TBvRows& rows, int& widest) const;
-    // The piece size of a line wider than the client area.
-    int PixelFit(std::string_view line) const;
-    int64_t Width(const char* s, size_t n) const { return measure_.TabbedTextWidth(s, n, tabDistance_); }
+    const TBvCutRule& Rule() const { return rule_; }
 
 private:
     TBvWrap wrap_;
-    const TBvMeasure& measure_;
-    int64_t tabDistance_;
-    int64_t xWidth_;
-    int uniformWidth_;
-    int64_t clientWidth_;
-    int64_t margin_;
+    TBvCutRule rule_;
 };
 
 // Derives the display lines of the store's file lines from a first one on. Lines are handed to
@@ -47,8 +43,10 @@ class TBvDeriver : public TBvLineSink {
 public:
     // stop: when set, the work ends at its next step (Finish then gives false). done: counts the
     // bytes of the file lines derived, for progress.
-    TBvDeriver(const TBvStrings& store, const TBvCut& cut, int fromOrg, const std::atomic<bool>* stop = nullptr,
-               std::atomic<uint64_t>* done = nullptr);
+    // The lines are cut in the store's encoding, read when the first of them is cut (a load
+    // decides it before it splits any line).
+    TBvDeriver(const TBvStrings& store, const TBvWrap& wrap, const TBvMeasure& measure, int fromOrg,
+               const std::atomic<bool>* stop = nullptr, std::atomic<uint64_t>* done = nullptr);
 
     void Published(int lines) override { published_ = lines; }
     void Restart() override;
@@ -72,8 +70,12 @@ private:
     uint64_t Bytes(int from, int to) const;
     bool Stopped() const { return stop_ && stop_->load(std::memory_order_relaxed); }
 
+    const TBvCut& Cut();
+
     const TBvStrings& store_;
-    const TBvCut& cut_;
+    const TBvWrap wrap_;
+    const TBvMeasure& measure_;
+    std::optional<TBvCut> cut_;
     int from_;
     const std::atomic<bool>* stop_;
     std::atomic<uint64_t>* done_;

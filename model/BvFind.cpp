@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
+#include "model/BvEncoding.h"
 #include "model/BvLines.h"
-#include "platform/Cp932.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -125,29 +125,33 @@ ScanFn ChooseScan(int width)
 #endif
 }
 
-// How often a byte of the text may be expected in a line, by what it is in the text: kana and
-// punctuation leads most, other leads, spaces and lower-case letters often, trail bytes least.
-// The probe takes the two least common, so that few positions need verifying.
-std::vector<int> Commonness(std::string_view t)
+// How often a byte of the text may be expected in a line, by what it is in the text: the first
+// bytes of characters of several bytes most (code page 932's kana and punctuation, 0x81-0x83,
+// more than others), spaces and lower-case letters often, their other bytes least. The probe
+// takes the two least common, so that few positions need verifying.
+std::vector<int> Commonness(std::string_view t, TBvEncoding enc)
 {
     std::vector<int> score(t.size());
-    for (size_t k = 0; k < t.size(); ++k) {
-        const uint8_t c = uint8_t(t[k]);
-        if (cp932::IsLeadByte(c) && k + 1 < t.size()) {
-            score[k] = c <= 0x83 ? 5 : 4;
-            score[++k] = 1;
+    const auto* b = reinterpret_cast<const uint8_t*>(t.data());
+    for (size_t k = 0; k < t.size();) {
+        const uint8_t c = b[k];
+        const size_t len = enc.CharLen(b + k, t.size() - k);
+        if (len > 1) {
+            score[k] = enc == TBvEncoding::Cp932 && c <= 0x83 ? 5 : 4;
+            for (size_t m = 1; m < len; ++m) score[k + m] = 1;
         } else if (c == ' ' || (c >= 'a' && c <= 'z')) {
             score[k] = 3;
         } else {
             score[k] = 2;
         }
+        k += len;
     }
     return score;
 }
 
 }  // namespace
 
-TBvFind::TBvFind(std::string_view text, bool matchCase)
+TBvFind::TBvFind(std::string_view text, bool matchCase, TBvEncoding encoding)
 {
     Pattern& p = pattern_;
     p.matchCase = matchCase;
@@ -155,7 +159,7 @@ TBvFind::TBvFind(std::string_view text, bool matchCase)
     if (!matchCase)
         for (char& c : p.text) c = char(Fold[uint8_t(c)]);
     if (p.text.empty()) return;
-    const std::vector<int> score = Commonness(p.text);
+    const std::vector<int> score = Commonness(p.text, encoding);
     // b: the rarest byte, the last of equals; a: the rarest other one, the first of equals.
     size_t b = 0;
     for (size_t k = 0; k < score.size(); ++k)

@@ -15,11 +15,14 @@
 #include <string_view>
 #include <vector>
 
+#include "model/BvEncoding.h"
+
 class TBvLines;
 
 class TBvFind {
 public:
-    TBvFind(std::string_view text, bool matchCase);
+    // The text in the encoding of the lines it is sought in.
+    TBvFind(std::string_view text, bool matchCase, TBvEncoding encoding = TBvEncoding::Cp932);
 
     // Called between the pieces of a long search, so that the caller may show that it is busy.
     using Progress = std::function<void()>;

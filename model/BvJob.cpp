@@ -29,12 +29,8 @@ void TBvJob::Start(std::function<void()> ended)
 
 void TBvJob::Run()
 {
-    std::optional<TBvCut> cut;
     std::optional<TBvDeriver> deriver;
-    if (measure_) {
-        cut.emplace(wrap_, *measure_);
-        deriver.emplace(target_, *cut, 0, &stop_, &derivedBytes_);
-    }
+    if (measure_) deriver.emplace(target_, wrap_, *measure_, 0, &stop_, &derivedBytes_);
     // A load hands the derivation each run of lines as the split makes it final.
     if (load_) failure_ = TBvLoadFile(source_, loaded_, &stop_, &progress_, deriver ? &*deriver : nullptr);
     if (deriver && Shows(failure_)) {

@@ -6,12 +6,6 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 
-namespace {
-
-// 32-bit wrap-around arithmetic for positions handed in from outside.
-int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
-
-}  // namespace
 
 void TBvLines::IndexError(int index)
 {
@@ -24,7 +18,7 @@ TBvInfo TBvLines::Info(int index) const
 {
     const TBvPiece p = Piece(index);
     int sub = 0;
-    while (index - sub > 0 && rows_.At(index - sub - 1).org == p.OrgIndex) ++sub;
+    while (index - sub > 0 && rows_.At(index - sub - 1).Org() == p.OrgIndex) ++sub;
     return {p.OrgIndex, p.OrgPos, p.Len, sub, p.Cr};
 }
 
@@ -45,11 +39,6 @@ TBvText TBvLines::Get(int index) const
     return store_.Get(r.OrgIndex).Mid(size_t(r.OrgPos) - 1, size_t(r.Len));
 }
 
-int64_t TBvLines::TabbedTextWidth(const char* s, size_t n) const
-{
-    return measure_.TabbedTextWidth(s, n, int64_t(measure_.CharWidth()) * wrap_.viewTabStop);
-}
-
 int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
 {
     if (pos < 1 || size_t(pos) > s.size()) return 0;
@@ -61,8 +50,7 @@ int TBvLines::IsStrLeadBytePos(const TBvText& s, int pos)
 void TBvLines::CalcBvLines(int fromOrg)
 {
     const int i = ConvertIndexFromOrg(fromOrg);
-    const TBvCut cut(wrap_, measure_);
-    TBvDeriver deriver(store_, cut, fromOrg);
+    TBvDeriver deriver(store_, wrap_, measure_, fromOrg);
     TBvRows rows;
     int widest = 0;
     deriver.Finish(rows, widest);
@@ -84,7 +72,7 @@ int TBvLines::ConvertIndexFromOrg(int org) const
 {
     if (org < 0) IndexError(org);
     const int c = FirstRowFrom(org);
-    return c < rows_.Count() && rows_.At(c).org == org ? c : rows_.Count();
+    return c < rows_.Count() && rows_.At(c).Org() == org ? c : rows_.Count();
 }
 
 int TBvLines::FirstRowFrom(int org) const
@@ -92,7 +80,7 @@ int TBvLines::FirstRowFrom(int org) const
     int lo = std::min(org, rows_.Count()), hi = rows_.Count();
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        if (rows_.At(mid).org < org) lo = mid + 1;
+        if (rows_.At(mid).Org() < org) lo = mid + 1;
         else hi = mid;
     }
     return lo;
@@ -101,13 +89,13 @@ int TBvLines::FirstRowFrom(int org) const
 int TBvLines::ConvertIndexToOrg(int index) const
 {
     if (index < 0 || index >= rows_.Count()) return -1;
-    return rows_.At(index).org;
+    return rows_.At(index).Org();
 }
 
 TOrgPos TBvLines::ToOrg(TDispPos p) const
 {
     if (p.Y < 0 || p.Y >= rows_.Count()) return {0, 0};
-    const TBvPiece r = rows_.Piece(p.Y);
+    const TBvPiece r = Piece(p.Y);
     return {AddWrap(r.OrgPos, AddWrap(p.X, -1)), r.OrgIndex};
 }
 
@@ -120,10 +108,10 @@ TDispPos TBvLines::FromOrg(TOrgPos p) const
     int last = FirstRowFrom(p.Y + 1) - 1;
     while (c < last) {
         const int mid = c + (last - c + 1) / 2;
-        if (rows_.Piece(mid).OrgPos <= p.X) c = mid;
+        if (Piece(mid).OrgPos <= p.X) c = mid;
         else last = mid - 1;
     }
-    const int64_t x = int64_t(p.X) - rows_.Piece(c).OrgPos + 1;
+    const int64_t x = int64_t(p.X) - Piece(c).OrgPos + 1;
     if (x < 1) return {0, 0};
     return {int(x), c};
 }

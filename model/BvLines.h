@@ -37,7 +37,9 @@ public:
     TBvPiece Piece(int index) const
     {
         Check(index);
-        return rows_.Piece(index);
+        TBvPiece p = rows_.Piece(index);
+        if (p.Len < 0) p.Len = int(store_.View(p.OrgIndex).size()) - p.OrgPos + 1;  // runs to the line's end
+        return p;
     }
     // The bytes of display line index, as Get gives them, without taking a reference.
     std::string_view Bytes(int index) const;
@@ -52,8 +54,13 @@ public:
     void Adopt(TBvRows& rows, const TBvWrap& wrap, int widest);
     // The longest piece's byte count after a derivation from the first line (0 when unknown).
     int Widest() const { return widest_; }
-    int64_t TabbedTextWidth(const char* s, size_t n) const;
+    // The encoding the store's text is held in.
+    TBvEncoding Encoding() const { return store_.Encoding(); }
+    // Pixels and bytes of a display line, in the view font with the tab stops.
+    TBvRowMap RowMap() const { return TBvRowMap(measure_, Encoding(), int64_t(measure_.CharWidth()) * wrap_.viewTabStop); }
+    int64_t TabbedTextWidth(const char* s, size_t n) const { return RowMap().X(s, n); }
     int64_t TabbedTextWidth(const TBvText& s) const { return TabbedTextWidth(s.data(), s.size()); }
+    // The byte kind in code page 932 (0 single, 1 lead, 2 trail), by a walk from the start.
     static int IsStrLeadBytePos(const TBvText& s, int pos);
 
     int ConvertIndexFromOrg(int org) const;

@@ -6,6 +6,7 @@
 // of lines as soon as it is final.
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "model/BvStrings.h"
@@ -33,11 +34,13 @@ inline bool Shows(TBvLoadFailure f)
            f != TBvLoadFailure::LineTooLong && f != TBvLoadFailure::Cancelled;
 }
 
-// What is to be loaded: a file by name, or an open descriptor (the load then owns it).
+// What is to be loaded: a file by name, or an open descriptor (the load then owns it), read in
+// the encoding given, or in the one its bytes show when none is.
 struct TBvLoadSource {
     std::string name;
     int fd = -1;
-    TBvLoadSource(std::string n) : name(std::move(n)) {}
+    std::optional<TCharset> charset;
+    TBvLoadSource(std::string n, std::optional<TCharset> c = std::nullopt) : name(std::move(n)), charset(c) {}
     TBvLoadSource(const char* n) : name(n) {}
     explicit TBvLoadSource(int descriptor) : fd(descriptor) {}
 };

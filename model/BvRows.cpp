@@ -59,14 +59,17 @@ void TBvRows::Append(TBvRows&& other)
 TBvPiece TBvRows::Piece(int i) const
 {
     const TBvRow r = At(i);
+    const int org = r.Org();
     if (Cr(i)) {
+        if (r.ToEnd()) return {org, r.Value(), -1, true};
         const int len = r.Value();
         const int fit = r.Short() ? 1 : len;  // only a piece cut at one byte can be shortened and last
-        if (i == 0 || At(i - 1).org != r.org) return {r.org, len > 0 ? 1 : 0, len, true};
+        if (i == 0 || At(i - 1).Org() != org) return {org, len > 0 ? 1 : 0, len, true};
         const TBvRow p = At(i - 1);
-        return {r.org, p.Value() + PieceLen(fit, p.Short()), len, true};
+        return {org, p.Value() + PieceLen(fit, p.Short()), len, true};
     }
     const TBvRow n = At(i + 1);
-    const int len = Cr(i + 1) ? PieceLen(n.Short() ? 1 : n.Value(), r.Short()) : n.Value() - r.Value();
-    return {r.org, r.Value(), len, false};
+    const bool lastByBytes = Cr(i + 1) && !n.ToEnd();
+    const int len = lastByBytes ? PieceLen(n.Short() ? 1 : n.Value(), r.Short()) : n.Value() - r.Value();
+    return {org, r.Value(), len, false};
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The display lines' records, 8 bytes each, and the documented record made from them.
 //
-// A file line is cut into pieces that all have the line's piece size (its fit) except where a
-// piece was shortened to keep a two-byte character whole; the last piece's Len is the fit itself,
-// even where fewer bytes remain. So a row keeps its file line, and in one word either where its
-// piece starts or, for the last piece of its file line, its Len; and whether it was shortened.
+// Cut by bytes (code page 932, or a line whose bytes are its columns), a file line is cut into
+// pieces that all have the line's piece size (its fit) except where a piece was shortened to keep
+// a character whole; the last piece's Len is the fit itself, even where fewer bytes remain. So a
+// row keeps its file line, and in one word either where its piece starts or, for the last piece
+// of its file line, its Len; and whether it was shortened. Cut by columns, pieces have any number
+// of bytes and the last one runs to the line's end: its row keeps its start and says so (kToEnd).
 // Everything else follows from its neighbours: Cr from the next row's file line, a piece's Len
 // from the next piece's start (or from the fit the last piece tells), the last piece's start from
 // the piece before it, SubLine from the pieces before it.
@@ -13,9 +15,12 @@
 #include <vector>
 
 struct TBvRow {
-    int32_t org;    // the file line
-    uint32_t word;  // kShort: shortened; below it OrgPos, or for the last piece of a line its Len
+    int32_t org;    // the file line, with kToEnd for the last piece of a line cut by columns
+    uint32_t word;  // kShort: shortened; below it OrgPos, or for the last piece cut by bytes its Len
     static constexpr uint32_t kShort = 0x80000000u;
+    static constexpr int32_t kToEnd = 0x40000000;  // above any file line's index
+    int Org() const { return org & ~kToEnd; }
+    bool ToEnd() const { return (org & kToEnd) != 0; }
     int Value() const { return int(word & ~kShort); }
     bool Short() const { return (word & kShort) != 0; }
 };
@@ -83,6 +88,12 @@ public:
         Segment& s = segs_.back();
         s.rows[s.count - 1].word = uint32_t(len) | (shortened ? TBvRow::kShort : 0u);
     }
+    // Marks the last row as the last piece of its file line, running to the line's end.
+    void EndLineAtEnd()
+    {
+        Segment& s = segs_.back();
+        s.rows[s.count - 1].org |= TBvRow::kToEnd;
+    }
     // Keeps the first n rows.
     void Truncate(int n);
     // Appends the other's rows after these, leaving it empty.
@@ -90,10 +101,11 @@ public:
     // Reserves room for n more rows in the last segment (a new one when it has none to spare).
     void Reserve(size_t n);
 
-    // The whole piece of row i (Len and start worked out from its neighbours).
+    // The whole piece of row i (Len and start worked out from its neighbours); a last piece that
+    // runs to its line's end has a Len of -1, which the line's length tells.
     TBvPiece Piece(int i) const;
     // Whether row i is the last piece of its file line.
-    bool Cr(int i) const { return i + 1 >= count_ || At(i + 1).org != At(i).org; }
+    bool Cr(int i) const { return i + 1 >= count_ || At(i + 1).Org() != At(i).Org(); }
 
 private:
     struct Segment {

@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "model/BvArray.h"
@@ -52,6 +53,7 @@ void TBvStrings::Swap(TBvStrings& o) noexcept
     std::swap(startsReserved_, o.startsReserved_);
     std::swap(startsBig_, o.startsBig_);
     std::swap(lfEnds_, o.lfEnds_);
+    std::swap(source_, o.source_);
 }
 
 void TBvStrings::SetCapacity(int n)
@@ -338,11 +340,13 @@ void TBvStrings::SetCommaText(const TBvText& text)
     }
 }
 
-void TBvStrings::LoadFromFile(const std::string& name)
+void TBvStrings::LoadFromFile(const std::string& name) { LoadFromFile(name, std::nullopt); }
+
+void TBvStrings::LoadFromFile(const std::string& name, std::optional<TCharset> charset)
 {
     // Cannot be read: the store stays empty. Too many lines, a line past the position limit, or
     // no memory: the caller hears of it, and the store holds nothing.
-    switch (TBvLoadFile(name, *this)) {
+    switch (TBvLoadFile(TBvLoadSource(name, charset), *this)) {
     case TBvLoadFailure::OutOfMemory: throw std::bad_alloc();
     case TBvLoadFailure::TooManyLines:
     case TBvLoadFailure::LineTooLong: Error();

@@ -6,10 +6,12 @@
 // end, which the bytes there tell. Lines handed out are slices of that block. The first edit of
 // single lines (Add, Insert, Put, ...) turns the store into one text per line.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/BvEncoding.h"
 #include "model/BvText.h"
 
 class QIODevice;
@@ -27,6 +29,12 @@ public:
 
     int Count() const { return count_; }
     int Capacity() const { return starts_ ? count_ : capacity_; }
+
+    // The encoding the text was read in, and the one it is held in. A file's load sets it; a text
+    // given line by line is in the one set here (code page 932 at first).
+    const TBvSource& Source() const { return source_; }
+    TBvEncoding Encoding() const { return TBvEncoding::Holding(source_.charset); }
+    void SetSource(const TBvSource& source) { source_ = source; }
 
     int Add(const TBvText& s);
     void Insert(int index, const TBvText& s);
@@ -78,6 +86,8 @@ public:
     virtual TBvText GetCommaText() const;
     [[noreturn]] virtual void Error() const;
     virtual void LoadFromFile(const std::string& name);
+    // Reads the file in the given encoding, or in the one its bytes show when none is given.
+    void LoadFromFile(const std::string& name, std::optional<TCharset> charset);
     virtual void SaveToFile(const std::string& name) const;
     virtual void SaveToStream(QIODevice& stream) const;
     virtual void LoadFromStream(QIODevice& stream);
@@ -141,6 +151,7 @@ private:
     int count_ = 0;
     int capacity_ = 0;
     bool bigArray_ = false;  // items_ is an mmap region rather than a malloc block
+    TBvSource source_;
 
     // One text for all lines: its bytes, and count_ + 1 line starts in it.
     TBvText text_;

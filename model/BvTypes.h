@@ -4,6 +4,7 @@
 // line); (0, 0) means no position. Inside the code the two kinds are distinct types, so that
 // one cannot be passed for the other without an explicit conversion.
 #include <compare>
+#include <cstdint>
 #include <ostream>
 
 struct TPoint {
@@ -43,6 +44,9 @@ constexpr void Order(TPos<Kind>& a, TPos<Kind>& b)
         b = t;
     }
 }
+
+// 32-bit wrap-around addition, for positions handed in from outside.
+constexpr int AddWrap(int a, int b) { return int(uint32_t(a) + uint32_t(b)); }
 
 // Test output: (X, Y) with the kind.
 inline void PrintTo(const TPoint& p, std::ostream* os) { *os << "(" << p.X << ", " << p.Y << ")"; }

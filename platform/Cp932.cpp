@@ -1,31 +1,11 @@
 #include "platform/Cp932.h"
 
-#include <iconv.h>
-
 #include <cstring>
 #include <vector>
 
+#include "platform/IconvChar.h"
+
 namespace cp932 {
-
-namespace {
-
-// One CP932 byte sequence through iconv; kNone when it has no Unicode value.
-char16_t Convert(iconv_t cd, const char* in, size_t inLen)
-{
-    char buf[8];
-    char* inp = const_cast<char*>(in);
-    char* outp = buf;
-    size_t inLeft = inLen, outLeft = sizeof buf;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == size_t(-1) || inLeft != 0) return Table::kNone;
-    if (sizeof buf - outLeft != 4) return Table::kNone;  // outside the BMP: never in CP932
-    char32_t u;
-    std::memcpy(&u, buf, 4);
-    if (u > 0xFFFF || u == 0xFFFD || u == 0xFFFF) return Table::kNone;
-    return char16_t(u);
-}
-
-}  // namespace
 
 Table::Table()
 {
@@ -40,14 +20,14 @@ Table::Table()
     for (int b = 0; b < 256; ++b) {
         if (IsLeadByte(uint8_t(b))) continue;
         const char in = char(b);
-        single_[b] = b < 0x80 ? char16_t(b) : Convert(cd, &in, 1);
+        single_[b] = b < 0x80 ? char16_t(b) : platform::IconvChar(cd, &in, 1);
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
         if (!IsLeadByte(uint8_t(lead))) continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
             if (!IsTrailByte(uint8_t(trail))) continue;
             const char in[2] = {char(lead), char(trail)};
-            pair_[(lead << 8) | trail] = Convert(cd, in, 2);
+            pair_[(lead << 8) | trail] = platform::IconvChar(cd, in, 2);
         }
     }
     iconv_close(cd);
@@ -86,7 +66,7 @@ QString ToUnicode(const char* data, size_t size)
     return out;
 }
 
-bool FromUnicode(const QString& text, std::string& bytes)
+uint16_t Code(char16_t u)
 {
     // Code per character, 0 for none: built once from the decoding table; a single byte before
     // a pair, and the lowest of several pairs.
@@ -94,13 +74,18 @@ bool FromUnicode(const QString& text, std::string& bytes)
         std::vector<uint16_t> c(65536, 0);
         const Table& t = Table::Instance();
         for (int code = 0xFFFF; code >= 0x8100; --code) {
-            const char16_t u = t.Pair(uint8_t(code >> 8), uint8_t(code));
-            if (u != Table::kNone) c[u] = uint16_t(code);
+            const char16_t x = t.Pair(uint8_t(code >> 8), uint8_t(code));
+            if (x != Table::kNone) c[x] = uint16_t(code);
         }
         for (int b = 0xFF; b >= 0; --b)
             if (t.Single(uint8_t(b)) != Table::kNone) c[t.Single(uint8_t(b))] = uint16_t(b);
         return c;
     }();
+    return codes[u];
+}
+
+bool FromUnicode(const QString& text, std::string& bytes)
+{
     bytes.clear();
     bytes.reserve(size_t(text.size()) * 2);
     for (const QChar ch : text) {
@@ -109,7 +94,7 @@ bool FromUnicode(const QString& text, std::string& bytes)
             bytes += '\0';
             continue;
         }
-        const uint16_t code = codes[u];
+        const uint16_t code = Code(u);
         if (code == 0) return false;
         if (code > 0xFF) bytes += char(code >> 8);
         bytes += char(code);

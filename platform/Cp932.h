@@ -73,6 +73,10 @@ inline Cell CellAt(const uint8_t* p, size_t n)
 // bytes that are no character become U+FFFD.
 QString ToUnicode(const char* data, size_t size);
 
+// The CP932 code of a character (a byte, or lead << 8 | trail), the inverse of the decoding
+// table; 0 when it has none (and for NUL).
+uint16_t Code(char16_t u);
+
 // Unicode text to CP932 bytes, the inverse of the decoding table (where several codes decode to
 // one character, the lowest). False when a character has no CP932 code.
 bool FromUnicode(const QString& text, std::string& bytes);

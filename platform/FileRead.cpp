@@ -157,6 +157,52 @@ void TFileReader::Start()
     if (size_ >= kThreadedFrom) thread_ = std::thread([this] { ReadFixed(); });
 }
 
+void TFileReader::ReadSample(charset::TSample& sample) const
+{
+    sample.buffer.clear();
+    sample.pieces.clear();
+    if (fd_ < 0) return;
+    const auto places = charset::TSample::Places(size_);
+    size_t total = 0;
+    for (const auto& [at, n] : places) total += n;
+    sample.buffer.resize(total);
+    std::vector<std::pair<uint64_t, size_t>> got;  // where each piece lies, and the bytes read
+    size_t used = 0;
+    for (const auto& [at, n] : places) {
+        size_t done = 0;
+        while (done < n) {
+            const ssize_t r = pread(fd_, sample.buffer.data() + used + done, n - done, off_t(at + done));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            done += size_t(r);
+        }
+        got.emplace_back(at, done);
+        used += done;
+        if (done < n) break;  // the file ends sooner than it said, or cannot be read there
+    }
+    sample.buffer.resize(used);  // no more reallocation: the views below stay valid
+    size_t from = 0;
+    for (const auto& [at, n] : got) {
+        sample.pieces.push_back({std::string_view(sample.buffer).substr(from, n), at});
+        from += n;
+    }
+}
+
+size_t TFileReader::ReadNext(char* to, size_t n)
+{
+    if (fd_ < 0 || streamed_ >= size_) return 0;
+    const ssize_t r = ReadSome(fd_, to, size_t(std::min<uint64_t>(n, size_ - streamed_)));
+    if (r <= 0) {
+        // The end (a file that shrank), or an error, ends the bytes; ReadFailed tells an error.
+        streamed_ = size_;
+        if (r < 0) state_.fetch_or(kFinished | kReadError, std::memory_order_release);
+        return 0;
+    }
+    streamed_ += uint64_t(r);
+    if (report_) report_->store(streamed_, std::memory_order_relaxed);
+    return size_t(r);
+}
+
 void TFileReader::Publish(size_t got, uint64_t flags)
 {
     if (report_) report_->store(got, std::memory_order_relaxed);

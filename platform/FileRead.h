@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/Charset.h"
+
 namespace platform {
 
 // The read call used for files; tests replace it to make short reads and read errors.
@@ -54,6 +56,13 @@ public:
     int OpenError() const { return openError_; }
     // The size the file reported when opened.
     uint64_t Size() const { return size_; }
+    // Reads the pieces of the file that detecting its encoding looks at, without moving the
+    // reading (before or after Start); none for a file that reports no size.
+    void ReadSample(charset::TSample& sample) const;
+    // Instead of Start: the next bytes of the file into to, up to n and no further than the size
+    // it reported, from where the last call ended; 0 at the end and after a read error. For
+    // files read a part at a time into memory of the caller's (those held transcoded).
+    size_t ReadNext(char* to, size_t n);
     // Takes the memory and starts reading. Throws std::bad_alloc when the file does not fit in
     // the memory that is left.
     void Start();
@@ -115,6 +124,7 @@ private:
     std::atomic<uint64_t>* report_ = nullptr;
     std::thread thread_;
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
+    uint64_t streamed_ = 0;  // what ReadNext has read
     bool canPopulate_ = true;
 };
 

@@ -1,6 +1,9 @@
 // tavuko-render: a file through the view, headless.
 //   tavuko-render --lines [--client-width PX] [--wrap-byte N] [--no-wrap] [--tab N] [--time] [--] FILE
-// prints one line per display line: index, OrgIndex, OrgPos, Len, SubLine, Cr.
+// prints one line per display line: index, OrgIndex, OrgPos, Len, SubLine, Cr (positions in
+// bytes of the text as held).
+// Every form takes --encoding NAME (cp932, euc-jp, iso-2022-jp, utf-8, utf-16le, utf-16be) to
+// read FILE in that encoding rather than in the one its bytes show.
 //   tavuko-render [--size WxH] [--top N] [--sel X1,Y1,X2,Y2] [--wrap-byte N] [--no-wrap] [--tab N]
 //                 [--crmark 0|1] [--hpos N] [--time] FILE OUT.png
 // builds the view as the main window has it, loads FILE and writes the pixels it paints.
@@ -16,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "settings/Settings.h"
@@ -23,6 +27,7 @@
 #include "model/BvJob.h"
 #include "model/BvLines.h"
 #include "bigview/ViewFont.h"
+#include "platform/Charset.h"
 #include "platform/FileRead.h"
 
 namespace {
@@ -43,6 +48,7 @@ struct Options {
     TPoint selFrom, selTo;
     bool copy = false;
     TPoint copyFrom, copyTo;
+    std::optional<TCharset> charset;
     std::string file;
     std::string out;
 };
@@ -82,7 +88,12 @@ Options Parse(int argc, char** argv)
         else if (a == "--no-wrap") o.wrap = false;
         else if (a == "--client-width") o.clientWidth = ParseInt("--client-width", next, 0), ++i;
         else if (a == "--wrap-byte") o.wrapByte = ParseInt("--wrap-byte", next, 0), ++i;
-        else if (a == "--tab") o.tab = ParseInt("--tab", next, 0), o.tabGiven = true, ++i;
+        else if (a == "--encoding") {
+            if (!next || !(o.charset = charset::FromKey(next)))
+                Fail(std::string("bad value for --encoding: ") + (next ? next : "") +
+                     " (cp932, euc-jp, iso-2022-jp, utf-8, utf-16le, utf-16be)");
+            ++i;
+        } else if (a == "--tab") o.tab = ParseInt("--tab", next, 0), o.tabGiven = true, ++i;
         else if (a == "--top") o.top = ParseInt("--top", next, 0), ++i;
         else if (a == "--hpos") o.hpos = ParseInt("--hpos", next, 0), ++i;
         else if (a == "--crmark") o.crmark = ParseInt("--crmark", next, 0), ++i;
@@ -163,14 +174,15 @@ void SetUpView(TBigView& view, const Options& o)
     view.SetWordWrap(o.wrap);
     view.SetWrapByte(o.wrapByte);
     if (o.tabGiven) view.SetViewTabStop(o.tab);
+    view.SetReadCharset(o.charset);
 }
 
 // Loads FILE through the load operation; a load that raises ends the program with its message.
-template <class Target>
-void LoadOrFail(Target& target, const std::string& file)
+template <class Load>
+void LoadOrFail(const std::string& file, Load&& load)
 {
     try {
-        target.LoadFromFile(file);
+        load();
     } catch (const std::exception& e) {
         Fail(file + ": " + e.what());
     }
@@ -184,7 +196,7 @@ int Render(const Options& o)
     SetUpView(view, o);
     const long long rows0 = view.RowsRendered();
     const auto t0 = Clock::now();
-    LoadOrFail(view, o.file);
+    LoadOrFail(o.file, [&] { view.LoadFromFile(o.file); });
     const auto t1 = Clock::now();
     const long long loadRows = view.RowsRendered() - rows0;
     if (o.time) {
@@ -214,7 +226,7 @@ int CopySelection(const Options& o)
 {
     TBigView view;
     SetUpView(view, o);
-    LoadOrFail(view, o.file);
+    LoadOrFail(o.file, [&] { view.LoadFromFile(o.file); });
     view.SetSelStart(o.copyFrom);
     view.SetSelEnd(o.copyTo);
     const int64_t n = view.CopyToSelBuf(nullptr);
@@ -246,7 +258,7 @@ int main(int argc, char** argv)
     const auto measure = std::make_shared<TViewFontMeasure>(font, o.clientWidth);
     const TBvWrap wrap{o.wrap, o.wrapByte, o.tab};
     const auto t0 = std::chrono::steady_clock::now();
-    TBvJob job(TBvLoadSource(o.file), wrap, measure);
+    TBvJob job(TBvLoadSource(o.file, o.charset), wrap, measure);
     job.Run();
     const auto t1 = std::chrono::steady_clock::now();
     if (!Shows(job.Failure())) Fail(o.file + ": cannot be held in memory");
@@ -256,8 +268,10 @@ int main(int argc, char** argv)
     if (o.time) {
         rusage ru{};
         getrusage(RUSAGE_SELF, &ru);
-        std::fprintf(stderr, "load-and-derive %.3f s\npeak-rss %ld KiB\nlines %d\ndisplay-lines %d\n", Seconds(t0, t1),
-                     ru.ru_maxrss, lines.GetCountOrg(), lines.GetCount());
+        const TBvSource& source = job.Store().Source();
+        std::fprintf(stderr, "load-and-derive %.3f s\npeak-rss %ld KiB\nlines %d\ndisplay-lines %d\nencoding %s%s\n",
+                     Seconds(t0, t1), ru.ru_maxrss, lines.GetCountOrg(), lines.GetCount(), charset::Key(source.charset),
+                     source.bom ? " bom" : "");
     }
     Out out;
     for (int i = 0, sub = 0; i < lines.GetCount(); ++i) {

@@ -240,6 +240,15 @@ TEST_F(FindTest, WhatTheByteRuleFindsThroughTheDialog)
         {"a wrap point splits the text", "x\r\nabcdefghij\r\n", 5, QStringLiteral("efg"), false, -1},
         {"nothing after a NUL", QByteArray("x\r\nab\0cd\r\n", 10), 0, QStringLiteral("cd"), false, -1},
         {"a character without a CP932 code", "x\r\n?\r\n", 0, QStringLiteral("ä"), false, -1},
+        // Other encodings: the text is sought in the file's.
+        {"UTF-8: a character Shift-JIS lacks", "x\r\n\xED\x95\x9C\xEA\xB8\x80 \xE6\x97\xA5\r\n", 0,
+         QString::fromUtf8("한글"), false, 1},
+        {"UTF-8: a Japanese text", "x\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\r\n", 0, QStringLiteral("本語"), false, 1},
+        {"EUC-JP: a Japanese text", "x\r\n\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n", 0,
+         QStringLiteral("本語"), false, 1},
+        {"EUC-JP: a character it lacks", "x\r\n\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n", 0,
+         QString::fromUtf8("한"), false, -1},
+        {"UTF-16: held as UTF-8", QByteArray("\xFF\xFEx\0\r\0\n\0\x2C\x67\x9E\x8A\r\0\n\0", 16), 0, QStringLiteral("本語"), false, 1},
     };
     for (const Case& c : cases) {
         Open(c.file);

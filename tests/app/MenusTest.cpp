@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <ostream>
 
 #include "app/MainForm.h"
@@ -32,14 +34,19 @@ struct Row {
     QKeySequence shortcut;   // empty: none
     bool enabled;
     bool shown;
+    QMenu* TForm1::*submenu = nullptr;  // the item of a submenu
+    bool radio = false;                 // one of a group of radio items
 };
 struct Menu {
     QMenu* TForm1::*menu;
     const char* title;
     std::vector<Row> rows;
+    bool inBar = true;
 };
 
 constexpr auto Sep = [](QAction* TForm1::*item, bool shown = true) { return Row{item, nullptr, {}, true, shown}; };
+// The encoding submenu's radio items, which CodeItems holds.
+Row Code(const char* caption) { return Row{nullptr, caption, {}, true, true, nullptr, true}; }
 
 std::vector<Menu> DesignedMenus()
 {
@@ -54,6 +61,7 @@ std::vector<Menu> DesignedMenus()
         {&TForm1::File1, "ファイル(&F)",
          {{&TForm1::Open1, "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), true, true},
           {&TForm1::Reload1, "再読み込み(&R)", QKeySequence(Qt::Key_F5), false, true},
+          {nullptr, "文字コード(&C)", {}, false, true, &TForm1::Code1},
           Sep(&TForm1::N1),
           {&TForm1::Exit1, "Tavuko の終了(&X)", {}, true, true}}},
         {&TForm1::Edit1, "編集(&E)",
@@ -76,13 +84,24 @@ std::vector<Menu> DesignedMenus()
           {&TForm1::TavukoTxt1, "TAVUKO.TXT を開く(&T)", {}, true, true},
           Sep(&TForm1::N2),
           {&TForm1::About1, "バージョン情報(&A)", {}, true, true}}},
+        {&TForm1::Code1, "文字コード(&C)",
+         {{&TForm1::CodeAuto1, "自動判別(&A)", {}, true, true},
+          Sep(&TForm1::N10),
+          Code("Shift_JIS(&S)"),
+          Code("EUC-JP(&E)"),
+          Code("ISO-2022-JP(&J)"),
+          Code("UTF-8(&U)"),
+          Code("UTF-16LE(&L)"),
+          Code("UTF-16BE(&B)")},
+         false},
         {&TForm1::PopupMenu1, nullptr,
          {{&TForm1::CopyP1, "コピー(&C)", {}, true, true},
           Sep(&TForm1::N7),
           {&TForm1::BackP1, "前に戻る(&B)", {}, false, true},
           {&TForm1::ForwardP1, "次に進む(&F)", {}, false, true},
           Sep(&TForm1::N9),
-          {&TForm1::ReloadP1, "再読み込み(&R)", {}, false, true}}},
+          {&TForm1::ReloadP1, "再読み込み(&R)", {}, false, true}},
+         false},
     };
 }
 
@@ -153,20 +172,22 @@ TEST_F(MenusTest, EveryItemAsTheTablesGiveIt)
 {
     const QList<QAction*> bar = form->menuBar()->actions();
     const std::vector<Menu> menus = DesignedMenus();
-    ASSERT_EQ(bar.size(), qsizetype(menus.size() - 1));  // all but the context menu
+    ASSERT_EQ(bar.size(), qsizetype(std::count_if(menus.begin(), menus.end(), [](const Menu& m) { return m.inBar; })));
     for (size_t m = 0; m < menus.size(); ++m) {
         const Menu& design = menus[m];
         QMenu* menu = form.get()->*design.menu;
         ASSERT_NE(menu, nullptr);
-        if (design.title) {
+        if (design.inBar) {
             EXPECT_EQ(bar[qsizetype(m)]->menu(), menu) << design.title;
+        }
+        if (design.title) {
             EXPECT_EQ(menu->title(), QString::fromUtf8(design.title));
             EXPECT_EQ(QKeySequence::mnemonic(menu->title()), AccessKey(menu->title())) << design.title;
             EXPECT_FALSE(AccessKey(menu->title()).isEmpty()) << design.title;
         }
         const QList<QAction*> items = menu->actions();
         ASSERT_EQ(items.size(), qsizetype(design.rows.size())) << (design.title ? design.title : "context menu");
-        int hist = 0;
+        int hist = 0, code = 0;
         for (size_t i = 0; i < design.rows.size(); ++i) {
             const Row& row = design.rows[i];
             QAction* a = items[qsizetype(i)];
@@ -176,6 +197,11 @@ TEST_F(MenusTest, EveryItemAsTheTablesGiveIt)
                                       .arg(row.caption ? QString::fromUtf8(row.caption) : QStringLiteral("—"));
             if (row.item) {
                 EXPECT_EQ(a, form.get()->*row.item) << where.toStdString();
+            } else if (row.submenu) {
+                EXPECT_EQ(a->menu(), form.get()->*row.submenu) << where.toStdString();
+            } else if (row.radio) {
+                EXPECT_EQ(a, form->CodeItems[size_t(code++)]) << where.toStdString();
+                EXPECT_TRUE(a->isCheckable() && a->actionGroup() && a->actionGroup()->isExclusive()) << where.toStdString();
             } else {
                 EXPECT_EQ(a->objectName(), QStringLiteral("HistP%1").arg(++hist)) << where.toStdString();
                 EXPECT_EQ(a->data().toInt(), hist) << where.toStdString();  // the Tag
@@ -251,6 +277,48 @@ TEST_F(MenusTest, AfterTwoFilesTheContextMenuOffersBackAndThenForward)
     const Popup back = RightClick();
     EXPECT_FALSE(back.back);
     EXPECT_TRUE(back.forward);
+}
+
+// The encoding submenu: the encoding in force checked, "自動判別" while nothing was chosen for the
+// file; a choice reads the file again in it at the same file line, and holds for the file through
+// other files, Back and Reload until detection is chosen again.
+TEST_F(MenusTest, TheEncodingChosenForAFileHoldsForItUntilDetectionIsChosenAgain)
+{
+    Show();
+    auto item = [&](TCharset c) { return form->CodeItems[size_t(std::find(std::begin(charset::kAll), std::end(charset::kAll), c) - std::begin(charset::kAll))]; };
+    auto shown = [&] {
+        form->File1Click();  // what the menu shows when opened
+        std::string checked;
+        for (TCharset c : charset::kAll)
+            if (item(c)->isChecked()) checked += std::string(charset::Key(c)) + " ";
+        return (form->CodeAuto1->isChecked() ? "auto " : "") + checked;
+    };
+    QByteArray text;
+    for (int i = 0; i < 200; ++i) text += QStringLiteral("%1 行目、あいう\n").arg(i).toUtf8();
+    Open(QStringLiteral("u.txt"), text);
+    const std::string u = form->CurrentFileName();
+    EXPECT_TRUE(form->Code1->isEnabled());
+    EXPECT_EQ(shown(), "auto utf-8 ");
+
+    view->SetViewLineStart(view->ConvertIndexFromOrg(50));
+    item(TCharset::Cp932)->trigger();
+    EXPECT_EQ(view->Source().charset, TCharset::Cp932);
+    EXPECT_EQ(view->ConvertIndexToOrg(view->ViewLineStart()), 50);
+    EXPECT_EQ(shown(), "cp932 ");
+
+    Open(QStringLiteral("b.txt"), "abc\r\n");
+    EXPECT_EQ(shown(), "auto cp932 ");
+    form->Back1Click();
+    EXPECT_EQ(form->CurrentFileName(), u);
+    EXPECT_EQ(view->Source().charset, TCharset::Cp932);
+    form->Reload1Click();
+    EXPECT_EQ(shown(), "cp932 ");
+
+    item(TCharset::Utf16Le)->trigger();  // no byte order mark: read as it was asked
+    EXPECT_EQ(view->Source(), (TBvSource{TCharset::Utf16Le, false}));
+    form->CodeAuto1->trigger();
+    EXPECT_EQ(shown(), "auto utf-8 ");
+    EXPECT_TRUE(form->FileCharsets.empty());
 }
 
 // Ticks or clears "Ctrl+C, Ctrl+R をページスクロールにする" in the settings dialog and confirms it.

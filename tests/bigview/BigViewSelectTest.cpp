@@ -19,7 +19,8 @@
 #include <vector>
 
 #include "bigview/Bigview.h"
-#include "platform/Cp932.h"
+#include "support/EncodingOracle.h"
+#include "support/JapaneseText.h"
 
 using namespace std::string_view_literals;
 
@@ -188,17 +189,20 @@ TEST_F(SelectTest, EmptyViewGivesNoPositionWhateverThePointerDoes)
 }
 
 // The hit-test measures prefixes incrementally; it must agree with measuring every candidate
-// prefix from the line's start, whatever the bytes: tabs, two-byte characters, lone and
-// ill-followed lead bytes, control bytes, lines longer than one measuring piece.
-void ExpectRuleHolds(TBigView& view, const std::string& line, int stride)
+// prefix from the line's start, whatever the bytes: tabs, characters of several bytes, lone and
+// ill-followed lead bytes, control bytes, lines longer than one measuring piece. The candidates
+// are the characters' first bytes (held in kind; no characters of zero width here).
+void ExpectRuleHolds(TBigView& view, const std::string& line, int stride, TBvEncoding::Kind kind = TBvEncoding::Cp932)
 {
+    view.SetSource({kind == TBvEncoding::Cp932 ? TCharset::Cp932 : kind == TBvEncoding::EucJp ? TCharset::EucJp : TCharset::Utf8});
     std::vector<TBvText> t{TBvText(line)};
     view.LinesAssign(t);
     const int n = int(line.size());
     std::vector<int64_t> w(size_t(n) + 1);
     for (int i = 1; i <= n; ++i) w[size_t(i)] = view.TabbedTextWidth(line.data(), size_t(i));
+    const std::vector<bool> starts = OracleCharStarts(kind, line);
     std::vector<bool> trail(size_t(n) + 2);
-    for (int i = 1; i <= n; ++i) trail[size_t(i) + 1] = !trail[size_t(i)] && cp932::IsLeadByte(uint8_t(line[size_t(i) - 1]));
+    for (int i = 1; i <= n; ++i) trail[size_t(i)] = !starts[size_t(i) - 1];
     const int64_t maxE = view.MapWidth();
     int mismatches = 0;
     for (int64_t px = 0; px <= maxE + 10 && mismatches < 5; px += (px < 400 ? 1 : stride)) {
@@ -509,6 +513,77 @@ TEST_F(SelectTest, DoubleClickWordStopsAtTheTrailByteOfATwoByteCharacter)
     EXPECT_EQ(view.SelEnd(), (TPoint{3, 2}));
 }
 
+// ---- every encoding ----
+
+// Random Japanese text with bytes that are no character, written in an encoding.
+std::string MixedText(TCharset c, int chars, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    std::string s;
+    while (int(s.size()) < chars) s += Encode(c, RandomJapanese(rng, 20)) + (rng() % 2 ? "\xFF" : "\x80\t");
+    return s;
+}
+
+TEST_F(SelectTest, HitTestEqualsThePerCandidateRuleInEveryEncoding)
+{
+    view.SetWordWrap(false);
+    ExpectRuleHolds(view, MixedText(TCharset::EucJp, 400, 1), 1, TBvEncoding::EucJp);
+    ExpectRuleHolds(view, MixedText(TCharset::Utf8, 400, 2) + "\xE3\x81", 1, TBvEncoding::Utf8);
+    ExpectRuleHolds(view, MixedText(TCharset::Utf8, 5000, 3), 5, TBvEncoding::Utf8);  // several measuring pieces
+    QFont f("IPAPGothic");
+    f.setPixelSize(12);
+    view.SetViewFont(f);
+    ExpectRuleHolds(view, MixedText(TCharset::Utf8, 400, 4), 1, TBvEncoding::Utf8);
+    ExpectRuleHolds(view, MixedText(TCharset::EucJp, 400, 5), 1, TBvEncoding::EucJp);
+}
+
+TEST_F(SelectTest, PointingAndDoubleClickTakeWholeCharactersInEveryEncoding)
+{
+    view.SetSource({TCharset::Utf8});
+    // a 漢 b / e + a combining acute, x / 漢 abc 漢 / ｱ (three bytes, one cell)
+    Load({"a\xE6\xBC\xA2" "b", "e\xCC\x81x", "\xE6\xBC\xA2" "abc\xE6\xBC\xA2", "\xEF\xBD\xB1" "z"});
+    EXPECT_EQ(view.LocateOf(Cell(2, 0).x() - 2, Cell(2, 0).y()), (TPoint{2, 0}));  // the kanji's left half
+    EXPECT_EQ(view.LocateOf(Cell(3, 0).x(), Cell(3, 0).y()), (TPoint{5, 0}));      // its right half: after it
+    EXPECT_EQ(view.LocateOf(Cell(2, 1).x(), Cell(2, 1).y()), (TPoint{4, 1}));      // never between e and its mark
+    for (int col : {2, 3}) {
+        DoubleClick(Cell(col, 0));
+        EXPECT_EQ(view.SelStart(), (TPoint{2, 0})) << col;
+        EXPECT_EQ(view.SelEnd(), (TPoint{5, 0})) << col;
+    }
+    DoubleClick(Cell(1, 1));
+    EXPECT_EQ(view.SelStart(), (TPoint{1, 1}));
+    EXPECT_EQ(view.SelEnd(), (TPoint{4, 1}));
+    DoubleClick(Cell(4, 2));  // a word between kanji
+    EXPECT_EQ(view.SelStart(), (TPoint{4, 2}));
+    EXPECT_EQ(view.SelEnd(), (TPoint{7, 2}));
+    DoubleClick(Cell(1, 3));
+    EXPECT_EQ(view.SelStart(), (TPoint{1, 3}));
+    EXPECT_EQ(view.SelEnd(), (TPoint{4, 3}));
+    // EUC-JP: a half-width katakana of two bytes, a JIS X 0212 character of three.
+    view.SetSource({TCharset::EucJp});
+    Load({"\x8E\xB1\x8F\xB0\xA1" "a"});
+    DoubleClick(Cell(1, 0));
+    EXPECT_EQ(view.SelEnd(), (TPoint{3, 0}));
+    DoubleClick(Cell(3, 0));
+    EXPECT_EQ(view.SelStart(), (TPoint{3, 0}));
+    EXPECT_EQ(view.SelEnd(), (TPoint{6, 0}));
+}
+
+TEST_F(SelectTest, TheSelectionOfAUtf8TextInvertsItsMeasuredSpan)
+{
+    view.SetSource({TCharset::Utf8});
+    Load({"a\xE6\xBC\xA2" "b"});
+    const QImage before = view.MapImage().copy();
+    Select({2, 0}, {5, 0});
+    view.MapUpdate();
+    const QImage& after = view.MapImage();
+    for (int y = 0; y < kLh; ++y)
+        for (int x = 0; x < 60; ++x) {
+            const bool inside = x >= TBigView::LeftMargin + 6 && x < TBigView::LeftMargin + 18;
+            ASSERT_EQ(after.pixel(x, y), inside ? (before.pixel(x, y) ^ 0x00FFFFFFu) : before.pixel(x, y)) << x << "," << y;
+        }
+}
+
 // ---- keys ----
 
 TEST(SelectKeys, ArrowKeysStayWithTheView)
@@ -628,6 +703,31 @@ TEST_F(CopyTest, ClipboardTextEndsAtANulAndNothingIsCopiedForNoBytes)
     view.CopyToClipboard();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "ul");
     EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("text/plain;charset=Shift_JIS"), QByteArray("ul"));
+}
+
+// The clipboard's text is decoded from the text's encoding; the raw bytes go along under their
+// encoding's name where the text holds a file's own bytes in an encoding of its own.
+TEST_F(CopyTest, ClipboardTextIsDecodedFromTheTextsEncoding)
+{
+    const QString utf = QString::fromUtf8("한글😀é漢\tz");  // characters Shift-JIS lacks
+    view.SetSource({TCharset::Utf8});
+    Load({utf.toUtf8().toStdString(), "\xFFok"});
+    Select({1, 0}, {3, view.ConvertIndexFromOrg(1)});  // the first file line is wrapped: ten columns a piece
+    view.CopyToClipboard();
+    const QMimeData* m = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->text(), utf + QString::fromUtf16(u"\r\n\uFFFDo"));
+    EXPECT_FALSE(m->hasFormat("text/plain;charset=Shift_JIS"));
+    EXPECT_FALSE(m->hasFormat("text/plain;charset=EUC-JP"));
+
+    view.SetSource({TCharset::EucJp});
+    Load({"\xB4\xC1\x8E\xB1" "a"});
+    Select({1, 0}, {6, 0});
+    view.CopyToClipboard();
+    m = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(m->text(), QString::fromUtf8("漢ｱa"));
+    EXPECT_EQ(m->data("text/plain;charset=EUC-JP"), QByteArray("\xB4\xC1\x8E\xB1" "a"));
+    EXPECT_FALSE(m->hasFormat("text/plain;charset=Shift_JIS"));
 }
 
 TEST_F(CopyTest, ADragAcrossAWrapPointCopiesTheFileLine)

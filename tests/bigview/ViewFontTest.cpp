@@ -5,17 +5,22 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "model/BvLines.h"
+#include "support/JapaneseText.h"
 
 namespace {
 
+constexpr TBvEncoding kCp932 = TBvEncoding::Cp932;
+
 struct ViewFontTest : ::testing::Test {
     TViewFont font{TViewFont::DefaultViewFont()};
-    int64_t W(const std::string& s, int d = 48) const { return font.TabbedTextWidth(s.data(), s.size(), d); }
+    int64_t W(const std::string& s, int d = 48) const { return font.TabbedTextWidth(kCp932, s.data(), s.size(), d); }
 };
 
 }  // namespace
@@ -55,13 +60,13 @@ TEST_F(ViewFontTest, PrefixWidthsMatchPrefixMeasures)
     for (const TViewFont* f : {static_cast<const TViewFont*>(&font), &pfont}) {
         for (int d : {0, 48, 7}) {
             std::vector<int64_t> out;
-            f->PrefixWidths(s.data(), s.size(), d, out);
+            f->PrefixWidths(kCp932, s.data(), s.size(), d, out);
             ASSERT_EQ(out.size(), s.size());
             for (size_t i = 0; i < s.size(); ++i)
-                EXPECT_EQ(out[i], f->TabbedTextWidth(s.data(), i + 1, d)) << "prefix " << i + 1 << " d " << d;
+                EXPECT_EQ(out[i], f->TabbedTextWidth(kCp932, s.data(), i + 1, d)) << "prefix " << i + 1 << " d " << d;
         }
-        EXPECT_EQ(f->TabbedTextWidth("\x82", 1, 48), f->CharWidth());
-        EXPECT_EQ(f->TabbedTextWidth("\t", 1, 0), f->CharWidth());
+        EXPECT_EQ(f->TabbedTextWidth(kCp932, "\x82", 1, 48), f->CharWidth());
+        EXPECT_EQ(f->TabbedTextWidth(kCp932, "\t", 1, 0), f->CharWidth());
     }
 }
 
@@ -74,7 +79,7 @@ TEST_F(ViewFontTest, DrawTextStaysInItsCells)
     int64_t w;
     {
         QPainter p(&img);
-        w = font.DrawText(p, 10, 5, s.data(), s.size(), 48, Qt::black, bg);
+        w = font.DrawText(p, 10, 5, kCp932, s.data(), s.size(), 48, Qt::black, bg);
     }
     EXPECT_EQ(w, W(s));
     const auto inked = [&](int x0, int x1) {
@@ -116,4 +121,112 @@ TEST(ViewFontDerivation, RealFontPixelFit)
     using P = std::tuple<int, int, int, int, bool>;
     EXPECT_EQ(pieces, (std::vector<P>{P{0, 1, 15, 0, false}, P{0, 16, 15, 1, false}, P{0, 31, 15, 2, true},
                                       P{1, 1, 14, 0, false}, P{1, 15, 14, 1, false}, P{1, 29, 15, 2, true}}));
+}
+
+// ---- every encoding ----
+
+namespace {
+
+constexpr TBvEncoding kEuc = TBvEncoding::EucJp, kUtf8 = TBvEncoding::Utf8;
+
+const TViewFont& Proportional()
+{
+    static const TViewFont f([] {
+        QFont q("IPAPGothic");
+        q.setPixelSize(12);
+        return q;
+    }());
+    return f;
+}
+
+}  // namespace
+
+TEST_F(ViewFontTest, CellsInEveryEncoding)
+{
+    // (encoding, bytes, width with a tab distance of 48)
+    const std::vector<std::tuple<TBvEncoding, std::string, int64_t>> cases = {
+        {kEuc, "\xB4\xC1", 12},         {kEuc, "\x8E\xB1", 6},      {kEuc, "\x8F\xB0\xA1", 12},
+        {kEuc, "\xA9\xA1", 12},         {kEuc, "\xA4", 6},          {kEuc, "a\t", 48},
+        {kUtf8, "\xE6\xBC\xA2", 12},    {kUtf8, "\xEF\xBD\xB1", 6}, {kUtf8, "\xF0\x9F\x98\x80", 12},  // emoji: not in the font
+        {kUtf8, "\xED\x95\x9C", 12},    {kUtf8, "\xC3\xA9", 6},     {kUtf8, "e\xCC\x81", 6},           // Hangul, é, e + a mark
+        {kUtf8, "\xCE\xB1", 12},        {kUtf8, "\xE3\x81", 12},    {kUtf8, "\xC2\x85", 6},             // α as in code page 932; a cut kanji; a C1 control
+    };
+    for (const auto& [enc, bytes, width] : cases)
+        EXPECT_EQ(font.TabbedTextWidth(enc, bytes.data(), bytes.size(), 48), width) << QByteArray::fromStdString(bytes).toHex().constData();
+}
+
+TEST_F(ViewFontTest, PrefixWidthsMatchPrefixMeasuresInEveryEncoding)
+{
+    const std::vector<std::pair<TBvEncoding, std::string>> texts = {
+        {kEuc, "ab\xB4\xC1\t\x8E\xB1\x8F\xB0\xA1\xA4 \xA9\xA1\x8E\x8F\x01z"},
+        {kUtf8, "ab\xE6\xBC\xA2\t\xEF\xBD\xB1\xF0\x9F\x98\x80\xE3\x81 e\xCC\x81\xC2\x85\xFF\xCE\xB1\xED\x95\x9C"},
+    };
+    for (const TViewFont* f : {static_cast<const TViewFont*>(&font), &Proportional()})
+        for (const auto& [enc, s] : texts)
+            for (int d : {0, 48, 7}) {
+                std::vector<int64_t> out;
+                f->PrefixWidths(enc, s.data(), s.size(), d, out);
+                ASSERT_EQ(out.size(), s.size());
+                for (size_t i = 0; i < s.size(); ++i)
+                    EXPECT_EQ(out[i], f->TabbedTextWidth(enc, s.data(), i + 1, d)) << enc.kind() << " prefix " << i + 1 << " d " << d;
+            }
+}
+
+// One text drawn from code page 932, EUC-JP and UTF-8 bytes gives the same pixels, in the grid
+// font and in a proportional one.
+TEST_F(ViewFontTest, OneTextDrawsAlikeFromEveryEncoding)
+{
+    std::mt19937 rng(2);
+    const std::u32string text = RandomJapanese(rng, 60);
+    for (const TViewFont* f : {static_cast<const TViewFont*>(&font), &Proportional()}) {
+        std::vector<QImage> images;
+        for (const TCharset c : {TCharset::Cp932, TCharset::EucJp, TCharset::Utf8}) {
+            const std::string s = Encode(c, text);
+            QImage img(800, 20, QImage::Format_RGB32);
+            img.fill(Qt::gray);
+            QPainter p(&img);
+            const int64_t w = f->DrawText(p, 3, 2, TBvEncoding::Holding(c), s.data(), s.size(), 48, Qt::black, Qt::white);
+            EXPECT_EQ(w, f->TabbedTextWidth(TBvEncoding::Holding(c), s.data(), s.size(), 48));
+            p.end();
+            images.push_back(img);
+        }
+        EXPECT_TRUE(images[1] == images[0]);
+        EXPECT_TRUE(images[2] == images[0]);
+    }
+}
+
+// A character the font lacks, or one joined by a mark, is drawn inside its own cells.
+TEST_F(ViewFontTest, FallbackAndJoinedCharactersStayInTheirCells)
+{
+    const std::string s = "a\xF0\x9F\x98\x80" "e\xCC\x81\xED\x95\x9C" "b";  // a 😀 é 한 b: 6 12 6 12 6
+    const QColor paper(0x80, 0x80, 0x80), bg(Qt::white);
+    QImage img(100, 20, QImage::Format_RGB32);
+    img.fill(paper);
+    {
+        QPainter p(&img);
+        EXPECT_EQ(font.DrawText(p, 10, 2, kUtf8, s.data(), s.size(), 48, Qt::black, bg), 42);
+    }
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (x < 10 || x >= 52 || y < 2 || y >= 2 + font.LineHeight()) {
+                ASSERT_EQ(img.pixelColor(x, y), paper) << x << "," << y;
+            }
+}
+
+// Measuring from several threads at once, as a parallel derivation does, gives what measuring
+// from one gives (the fonts' caches are made while the threads run).
+TEST(ViewFontThreads, MeasuringFromSeveralThreadsAtOnce)
+{
+    QFont q("IPAPGothic");
+    q.setPixelSize(12);
+    const TViewFont fresh(q);
+    std::mt19937 rng(8);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 8; ++i) texts.push_back(Encode(TCharset::Utf8, RandomJapanese(rng, 400)));
+    std::vector<int64_t> got(texts.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < texts.size(); ++i)
+        threads.emplace_back([&, i] { got[i] = fresh.TabbedTextWidth(kUtf8, texts[i].data(), texts[i].size(), 48); });
+    for (std::thread& t : threads) t.join();
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(got[i], fresh.TabbedTextWidth(kUtf8, texts[i].data(), texts[i].size(), 48));
 }
