@@ -76,6 +76,16 @@ void BM_Detect(benchmark::State& state, const char* name)
     }
 }
 
+// The kinds of line end of a whole text, as the status bar asks once per text shown: a CR LF
+// text is looked at to its end (a LF text needs no look at all).
+void BM_LineEnds(benchmark::State& state, const char* name)
+{
+    TBvStrings store;
+    store.LoadFromFile(Corpus(name));
+    for (auto _ : state) benchmark::DoNotOptimize(store.LineEnds());
+    state.counters["lines"] = store.Count();
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(BM_LoadFromFile, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -94,5 +104,7 @@ BENCHMARK_CAPTURE(BM_Detect, novel_1g_utf8, "novel_1g_utf8.txt")->Unit(benchmark
 BENCHMARK_CAPTURE(BM_Detect, novel_1g_eucjp, "novel_1g_eucjp.txt")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Detect, novel_1g_utf16, "novel_1g_utf16.txt")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Detect, log_1g, "log_1g.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LineEnds, novel_1g, "novel_1g.txt")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_LineEnds, log_1g, "log_1g.txt")->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) { return RunBenchmarks(argc, argv); }

@@ -113,6 +113,7 @@ public:
     // The encoding of the text shown: the one it is held in, and the one its file was read in.
     TBvEncoding Encoding() const { return lines_.Encoding(); }
     const TBvSource& Source() const { return store_.Source(); }
+    TBvLineEnds LineEnds() const { return store_.LineEnds(); }
     // The encoding of a text given line by line (Put, Add, SetTextStr ...).
     void SetSource(const TBvSource& source) { store_.SetSource(source); }
     // The encoding LoadFromFile reads in; none (the default): the one the file's bytes show.

@@ -1,6 +1,7 @@
 // Bytes as a file through the file loader, read in parts of a size the input chooses, in the
 // encoding its bytes show: the lines must be the plain oracle's of the bytes as held (after a
-// byte order mark, or transcoded to UTF-8), each a slice of the one buffer.
+// byte order mark, or transcoded to UTF-8), each a slice of the one buffer, and its line ends the
+// kinds the oracle finds.
 #include <unistd.h>
 
 #include <string>
@@ -47,5 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(s.Get(i).view() == want[size_t(i)]);
         FUZZ_CHECK(s.Get(i).RefCount() >= 1);
     }
+    FUZZ_CHECK(int(s.LineEnds()) == FileLineEnds(held));
     return 0;
 }

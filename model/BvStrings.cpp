@@ -385,3 +385,18 @@ void TBvStrings::LoadFromStream(QIODevice& stream)
     const qint64 got = stream.read(w, n);
     SetTextStr(got > 0 ? text.Mid(0, size_t(got)) : TBvText());
 }
+
+TBvLineEnds TBvStrings::LineEnds() const
+{
+    if (!starts_) return TBvLineEnds::None;
+    TBvLineEnds seen = TBvLineEnds::None;
+    for (int i = 0; i < count_; ++i) {
+        const uint64_t from = Start(i), next = Start(i + 1);
+        const size_t n = LineEndAt(from, next);
+        if (n == 0) continue;
+        const TBvLineEnds kind = n == 2 ? TBvLineEnds::CrLf : text_.data()[next - 1] == '\r' ? TBvLineEnds::Cr : TBvLineEnds::Lf;
+        if (seen == TBvLineEnds::None) seen = kind;
+        else if (kind != seen) return TBvLineEnds::Mixed;
+    }
+    return seen;
+}

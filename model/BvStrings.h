@@ -16,6 +16,10 @@
 
 class QIODevice;
 
+// The line ends of a text: which kinds end its lines, or none for a text without any (one line,
+// or lines given one by one).
+enum class TBvLineEnds : uint8_t { None, CrLf, Lf, Cr, Mixed };
+
 class TBvStrings {
 public:
     // One less than the length of the item array type (2^27 slots).
@@ -76,6 +80,9 @@ public:
     // Where line index (up to Count) starts in the text held, for dividing work over the lines by
     // their bytes; lines held one text each count one byte each.
     uint64_t Position(int index) const { return starts_ ? Start(index) : uint64_t(index); }
+    // The kinds of line end of a text read whole, by the rule its lines were split by. It looks at
+    // the end of every line until it meets a second kind.
+    TBvLineEnds LineEnds() const;
 
     // The virtual operations, in slot order.
     virtual TBvText GetTextStr() const;

@@ -80,31 +80,42 @@ ssize_t CountingRead(int fd, void* b, size_t n)
 
 TEST_F(LoadTest, UnixCrLfMixedAndCrOnlyFiles)
 {
+    using E = TBvLineEnds;
     struct Case {
         std::string bytes;
         Lines lines;
+        E ends;  // the kinds of line end the lines were split at
     };
     const std::vector<Case> cases = {
         // No CR before the first 0x1A: LF ends a line.
-        {"a\nb\n", {"a", "b"}},
-        {"a\n\nb", {"a", "", "b"}},
-        {"\n", {""}},
-        {"\n\n", {"", ""}},
-        {"a\nb\x1A\r\n", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}, E::Lf},
+        {"a\n\nb", {"a", "", "b"}, E::Lf},
+        {"\n", {""}, E::Lf},
+        {"\n\n", {"", ""}, E::Lf},
+        {"a\nb\x1A\r\n", {"a", "b"}, E::Lf},
+        {"a", {"a"}, E::None},
+        {"", {}, E::None},
         // With a CR anywhere, exactly the CR rule: a lone LF stays in its line.
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\nb\r\n", {"a\nb"}},
-        {"a\nb\nc\rd\ne", {"a\nb\nc", "d\ne"}},
-        {"x\n\n\ry", {"x\n\n", "y"}},
-        {"\ra\nb", {"", "a\nb"}},
-        {"a\rb\rc", {"a", "b", "c"}},
-        {"a\r\r\n", {"a", ""}},
-        {"a\r", {"a"}},
+        {"a\r\nb\r\n", {"a", "b"}, E::CrLf},
+        {"a\nb\r\n", {"a\nb"}, E::CrLf},
+        {"a\nb\nc\rd\ne", {"a\nb\nc", "d\ne"}, E::Cr},
+        {"x\n\n\ry", {"x\n\n", "y"}, E::Cr},
+        {"\ra\nb", {"", "a\nb"}, E::Cr},
+        {"a\rb\rc", {"a", "b", "c"}, E::Cr},
+        {"a\r\r\n", {"a", ""}, E::Mixed},
+        {"a\r", {"a"}, E::Cr},
+        {"a\r\nb\r\nc\rd", {"a", "b", "c", "d"}, E::Mixed},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Load(c.bytes), c.lines) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(s.LineEnds(), c.ends) << testing::PrintToString(c.bytes);
         EXPECT_EQ(FileLines(c.bytes), c.lines) << "oracle: " << testing::PrintToString(c.bytes);
+        EXPECT_EQ(FileLineEnds(c.bytes), int(c.ends)) << "oracle: " << testing::PrintToString(c.bytes);
     }
+    // Lines given one by one have no line ends of their own.
+    s.Clear();
+    s.Add("a");
+    EXPECT_EQ(s.LineEnds(), E::None);
 }
 
 TEST_F(LoadTest, RandomFilesSplitAsTheOracleDoesInPartsOfAnySize)
@@ -123,6 +134,7 @@ TEST_F(LoadTest, RandomFilesSplitAsTheOracleDoesInPartsOfAnySize)
         }
         gPerCall = 1 + rng() % 7;
         EXPECT_EQ(Load(bytes), FileLines(bytes)) << testing::PrintToString(bytes) << " per call " << gPerCall;
+        EXPECT_EQ(int(s.LineEnds()), FileLineEnds(bytes)) << testing::PrintToString(bytes);
     }
     gPerCall = 0;
 }

@@ -24,3 +24,21 @@ inline std::vector<std::string> FileLines(const std::string& bytes)
     }
     return lines;
 }
+
+// The kinds of line end FileLines splits the bytes at: 0 none, 1 CR LF, 2 LF, 3 CR, 4 mixed (the
+// order of TBvLineEnds).
+inline int FileLineEnds(const std::string& bytes)
+{
+    const std::string text = bytes.substr(0, bytes.find('\x1A'));
+    const bool cr = text.find('\r') != std::string::npos;
+    int seen = 0;
+    for (size_t p = 0; p < text.size(); ++p) {
+        int kind = 0;
+        if (text[p] == '\r') kind = p + 1 < text.size() && text[p + 1] == '\n' ? (++p, 1) : 3;
+        else if (text[p] == '\n' && !cr) kind = 2;
+        if (kind == 0) continue;
+        if (seen == 0) seen = kind;
+        else if (seen != kind) return 4;
+    }
+    return seen;
+}
