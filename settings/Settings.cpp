@@ -29,6 +29,7 @@ void TSettings::Load(platform::TRegistry& reg, int pixelsPerInch)
         SmoothScroll = Last1PageScroll = FgWindow = CcrScroll = false;
         ExitEnterKey = true;
         EditorParam = QStringLiteral("$file");
+        StatusBar = false;
         return;
     }
     // Each value on its own: one that cannot be read leaves its setting as it was (the design
@@ -53,6 +54,7 @@ void TSettings::Load(platform::TRegistry& reg, int pixelsPerInch)
     if (reg.ReadInteger(QStringLiteral("CRColor"), i)) CRColor = TColor(i);
     CcrScroll = reg.ReadBool(QStringLiteral("CcrScroll"), b) && b;
     EditorParam = reg.ReadString(QStringLiteral("EditorParam"), s) ? s : QStringLiteral("$file");
+    StatusBar = reg.ReadBool(QStringLiteral("StatusBar"), b) && b;
     reg.CloseKey();
 }
 
@@ -77,7 +79,8 @@ TSettings::TSaveResult TSettings::Save(platform::TRegistry& reg, int pixelsPerIn
                     reg.WriteBool(QStringLiteral("FgWindow"), FgWindow) &&
                     reg.WriteInteger(QStringLiteral("CRColor"), int32_t(CRColor)) &&
                     reg.WriteBool(QStringLiteral("CcrScroll"), CcrScroll) &&
-                    reg.WriteString(QStringLiteral("EditorParam"), EditorParam) && reg.Save();
+                    reg.WriteString(QStringLiteral("EditorParam"), EditorParam) &&
+                    reg.WriteBool(QStringLiteral("StatusBar"), StatusBar) && reg.Save();
     reg.CloseKey();
     return ok ? TSaveResult::Saved : TSaveResult::WriteFailed;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The viewer's settings: the 17 values kept in the per-user store between runs. A default
+// The viewer's settings: the 18 values kept in the per-user store between runs. A default
 // TSettings holds the main window's design values; loading replaces them by what the store
 // holds, by the store's rules for a missing key and for each value that cannot be read.
 #include <QRect>
@@ -35,6 +35,8 @@ struct TSettings {
     // The external editor: program and parameter template.
     QString EditorName;
     QString EditorParam;
+    // The status bar under the view; off, the window is as it always was.
+    bool StatusBar = false;
 
     static constexpr const char* Key = "\\Software\\Q.Tabiri\\Tavuko";
     static constexpr const char* MakerKey = "\\Software\\Q.Tabiri";
@@ -44,11 +46,11 @@ struct TSettings {
     // damaged store cannot ask for a font whose screen map no memory holds.
     static constexpr int MaxFontHeight = 256;
 
-    // Reads the 17 values in their order from the store's key; pixelsPerInch turns the stored
+    // Reads the 18 values in their order from the store's key; pixelsPerInch turns the stored
     // points into the font's pixel height.
     void Load(platform::TRegistry& reg, int pixelsPerInch);
     enum class TSaveResult { Saved, KeyNotOpened, WriteFailed };
-    // Writes the 17 values in their order and saves the store.
+    // Writes the 18 values in their order and saves the store.
     TSaveResult Save(platform::TRegistry& reg, int pixelsPerInch) const;
     // Sets the font height from a size in points: the nearest height in 1 .. MaxFontHeight pixels.
     void SetFontPoints(int points, int pixelsPerInch);

@@ -125,11 +125,12 @@ TEST_F(SettingsFormTest, AFirstRunStartsWithTheDefaultsAndClosingWritesAllSevent
     EXPECT_EQ(Stored("CRColor"), 0xFFFF00);
     EXPECT_EQ(Stored("ExitEnterKey"), 1);
     EXPECT_EQ(Stored("CcrScroll"), 0);
+    EXPECT_EQ(Stored("StatusBar"), 0);
     const QByteArray text = Get();
     EXPECT_TRUE(text.contains("\"FontName\"=\"ＭＳ ゴシック\"\n"));
     EXPECT_TRUE(text.contains("\"EditorName\"=\"xdg-open\"\n"));
     EXPECT_TRUE(text.contains("\"EditorParam\"=\"$file\"\n"));
-    EXPECT_EQ(text.count("\n\""), 17);
+    EXPECT_EQ(text.count("\n\""), 18);
 }
 
 TEST_F(SettingsFormTest, StoredValuesAreInForceFromTheFirstShowingBeforeTheFirstFileOpens)

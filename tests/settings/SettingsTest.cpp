@@ -1,4 +1,4 @@
-// The settings value over the store: the 17 values in their order, the rules for a missing key and
+// The settings value over the store: the 18 values in their order, the rules for a missing key and
 // for each unreadable value, points and pixels, applying to a view, and deleting the settings.
 #include "settings/Settings.h"
 
@@ -20,10 +20,10 @@ namespace {
 const QByteArray Head = "Windows Registry Editor Version 5.00\n\n";
 const QByteArray KeyLine = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Tavuko]\n";
 
-// The 17 names in their order.
+// The 18 names in their order.
 const char* const Names[] = {"WindowPosX", "WindowPosY", "WindowWidth", "WindowHeight", "FontName", "FontSize",
                              "FontColor", "BgColor", "CRView", "EditorName", "SmoothScroll", "Last1PageScroll",
-                             "ExitEnterKey", "FgWindow", "CRColor", "CcrScroll", "EditorParam"};
+                             "ExitEnterKey", "FgWindow", "CRColor", "CcrScroll", "EditorParam", "StatusBar"};
 
 // A store holding every value, none of them at its default.
 const std::vector<QByteArray> Stored = {
@@ -35,7 +35,7 @@ const std::vector<QByteArray> Stored = {
     "\"SmoothScroll\"=dword:00000001",        "\"Last1PageScroll\"=dword:00000002",
     "\"ExitEnterKey\"=dword:00000000",        "\"FgWindow\"=dword:00000001",
     "\"CRColor\"=dword:000000ff",             "\"CcrScroll\"=dword:00000001",
-    "\"EditorParam\"=\"+$line $file\"",
+    "\"EditorParam\"=\"+$line $file\"",    "\"StatusBar\"=dword:00000001",
 };
 
 // What that store loads as, at 96 pixels per inch.
@@ -59,6 +59,7 @@ TSettings StoredSettings()
     s.CRColor = 0x0000FF;
     s.CcrScroll = true;
     s.EditorParam = QStringLiteral("+$line $file");
+    s.StatusBar = true;
     return s;
 }
 
@@ -81,6 +82,7 @@ void ExpectSame(const TSettings& a, const TSettings& b, const std::string& what)
     EXPECT_EQ(a.CcrScroll, b.CcrScroll) << what;
     EXPECT_EQ(a.EditorName.toStdString(), b.EditorName.toStdString()) << what;
     EXPECT_EQ(a.EditorParam.toStdString(), b.EditorParam.toStdString()) << what;
+    EXPECT_EQ(a.StatusBar, b.StatusBar) << what;
 }
 
 class SettingsTest : public ::testing::Test {
@@ -177,6 +179,8 @@ TEST_F(SettingsTest, EachUnreadableValueAffectsOnlyItsOwnSetting)
         {15, "\"CcrScroll\"=\"1\"", [](TSettings& s) { s.CcrScroll = false; }},
         {16, "\"EditorParam\"=dword:00000000", [](TSettings& s) { s.EditorParam = QStringLiteral("$file"); }},
         {16, "\"Other2\"=dword:00000000", [](TSettings& s) { s.EditorParam = QString(); }},
+        {17, "\"StatusBar\"=\"1\"", [](TSettings& s) { s.StatusBar = false; }},
+        {17, "\"Other3\"=dword:00000001", [](TSettings& s) { s.StatusBar = false; }},
     };
     for (const Case& c : cases) {
         std::vector<QByteArray> lines = Stored;
