@@ -23,8 +23,10 @@ bool THistory::Add(const std::string& name)
                                         [&](const std::string& e) { return SameName(e, name); });
         if (match - entries_.begin() == index_) return false;
         entries_.erase(entries_.begin(), entries_.begin() + index_);
+        places_.erase(places_.begin(), places_.begin() + index_);
     }
     entries_.insert(entries_.begin(), name);
+    places_.insert(places_.begin(), TPlace{});
     index_ = 0;
     return true;
 }

@@ -6,6 +6,14 @@
 #include <string>
 #include <vector>
 
+// Where the reader was in a file: the file line at the top of the view and the byte of it where
+// the top display line starts, so that the place holds at any width and wrapping.
+struct TPlace {
+    int line = 0;
+    int pos = 0;
+    friend bool operator==(const TPlace&, const TPlace&) = default;
+};
+
 class THistory {
 public:
     // Index 0 is the newest. Names are kept exactly as they were opened.
@@ -22,6 +30,14 @@ public:
     // such entry.
     bool MoveTo(int index);
 
+    // The place the reader left entry index at (the top for an entry never left); the current
+    // entry's place is set as it is left.
+    TPlace Place(int index) const { return index >= 0 && index < Count() ? places_[size_t(index)] : TPlace{}; }
+    void SetPlace(TPlace place)
+    {
+        if (index_ >= 0) places_[size_t(index_)] = place;
+    }
+
     bool CanGoBack() const { return index_ < Count() - 1; }
     bool CanGoForward() const { return index_ > 0; }
 
@@ -32,5 +48,6 @@ public:
 
 private:
     std::vector<std::string> entries_;
+    std::vector<TPlace> places_;  // one per entry
     int index_ = -1;
 };

@@ -13,6 +13,7 @@
 //   MainFormLink.cpp      open requests from other programs, the mail-client link
 //   MainFormSettings.cpp  loading and saving the settings, the settings dialog, about box
 //   MainFormHelp.cpp      help and the readme
+//   MainFormPlace.cpp     go to line, select all, the status bar
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QString>
@@ -45,6 +46,7 @@ class QUrl;
 class TLoadProgress;
 class TOpenDialog;
 class TDdeServerConv;
+class TStatusBar;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -127,6 +129,11 @@ public:
     QAction* ForwardP1 = nullptr;
     QAction* N9 = nullptr;
     QAction* ReloadP1 = nullptr;
+    // Go to line, select all and the status bar's switch (MainFormPlace.cpp).
+    QAction* SelectAll1 = nullptr;
+    QAction* N11 = nullptr;
+    QAction* GoLine1 = nullptr;
+    QAction* StatusBar1 = nullptr;
 
     // --- operations ---
     // The file shown and the one loading; CurrentFileName is the one shown ("" while none is).
@@ -225,6 +232,15 @@ public:
     THelpWindow* HelpWindow1 = nullptr;  // made on the first F1
     void Topic1Click();
     void TavukoTxt1Click();
+    // Go to line, select all and the status bar (MainFormPlace.cpp). StatusBar1Click turns the
+    // bar on or off as the item's check says; StatusBarShown: the bar, or null until first on.
+    void GoLine1Click();
+    void SelectAll1Click();
+    void StatusBar1Click();
+    void ApplyStatusBar();
+    TStatusBar* StatusBarShown() const { return statusBar_; }
+    // Whether the file shown is followed as it grows, for the status bar to say.
+    void SetFollowingShown(bool following);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -250,6 +266,10 @@ private:
     void MoveInHistory(int index);
     // HistoryIndex becomes index, and the check mark moves with it.
     void MarkHistoryEntry(int index);
+    // The history entry shown keeps the place the reader leaves it at.
+    void LeavePlace();
+    // Reads the file shown again, keeping its place.
+    void ReadAgain(const std::string& name);
     TWheelNotches wheelNotches_;
 
     // Opens the first argument once the window is on the screen and painted.
@@ -272,4 +292,6 @@ private:
     bool reporting_ = false;           // the message of a load that failed is up
     bool startupOpenPending_ = false;  // the file named on the command line is still to be opened
     bool runningPending_ = false;
+    TStatusBar* statusBar_ = nullptr;
+    bool followingShown_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "app/MainForm.h"
+#include "app/Place.h"
 #include "platform/FileNames.h"
 
 QAction* TForm1::HistoryItem(int index) const
@@ -44,7 +45,16 @@ void TForm1::UpdateHistoryMoves()
 void TForm1::MoveInHistory(int index)
 {
     if (index < 0 || index >= History.Count()) return;
-    StartLoad({History.Entries()[size_t(index)], false, index, {}});
+    // The entry opens where the reader left it. Its place is read once the file shown has been
+    // left, so that choosing the entry shown keeps its own place.
+    StartLoad({History.Entries()[size_t(index)], false, index, [this, index] { ShowPlace(*BigView1, History.Place(index)); }});
+}
+
+void TForm1::LeavePlace()
+{
+    const std::string& shown = CurrentFileName();
+    if (!shown.empty() && History.Index() >= 0 && THistory::SameName(History.Current(), shown))
+        History.SetPlace(PlaceOfTop(*BigView1));
 }
 
 void TForm1::MarkHistoryEntry(int index)

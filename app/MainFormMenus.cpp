@@ -54,6 +54,7 @@ void TForm1::CreateMenus()
     Edit1 = bar->addMenu(QStringLiteral("編集(&E)"));
     connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
     Copy1 = Item(Edit1, "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false, [this] { Copy1Click(); });
+    SelectAll1 = Item(Edit1, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), false, [this] { SelectAll1Click(); });
     N4 = Edit1->addSeparator();
     Find1 = Item(Edit1, "検索(&F)...", QKeySequence(Qt::CTRL | Qt::Key_F), false, [this] { Find1Click(); });
     FindN1 = Item(Edit1, "次を検索(&N)", QKeySequence(Qt::Key_F3), false, [this] { FindN1Click(); });
@@ -64,6 +65,9 @@ void TForm1::CreateMenus()
     Go1 = bar->addMenu(QStringLiteral("移動(&G)"));
     Back1 = Item(Go1, "前に戻る(&B)", {}, false, [this] { Back1Click(); });
     Forward1 = Item(Go1, "次に進む(&F)", {}, false, [this] { Forward1Click(); });
+    N11 = Go1->addSeparator();
+    GoLine1 = Item(Go1, "指定行へ移動(&J)...", {}, false, [this] { GoLine1Click(); });
+    connect(Go1, &QMenu::aboutToShow, this, [this] { GoLine1->setEnabled(BigView1->GetCountOrg() > 0); });
     N5 = Go1->addSeparator();
     N5->setVisible(false);
     for (int n = 1; n <= 10; ++n) {
@@ -78,6 +82,8 @@ void TForm1::CreateMenus()
 
     Setting1 = bar->addMenu(QStringLiteral("設定(&S)"));
     EnvSet1 = Item(Setting1, "環境設定(&E)...", {}, true, [this] { EnvSet1Click(); });
+    StatusBar1 = Item(Setting1, "ステータスバー(&B)", {}, true, [this] { StatusBar1Click(); });
+    StatusBar1->setCheckable(true);
     N3 = Setting1->addSeparator();
     Den8LinkP1 = Item(Setting1, "電信八号とリンク(&L)", {}, true, [this] { Den8LinkP1Click(); });
     Den8LinkP1->setCheckable(true);
@@ -112,6 +118,7 @@ void TForm1::File1Click()
 void TForm1::Edit1Click()
 {
     Copy1->setEnabled(BigView1->CopyToSelBuf(nullptr) > 0);
+    SelectAll1->setEnabled(BigView1->GetCount() > 0);
     Find1->setEnabled(!CurrentFileName().empty());
     const bool findText = !FindText().isEmpty();
     FindN1->setEnabled(findText);

@@ -1,8 +1,10 @@
 // Opening files: every way of showing a file ends in OpenFile.
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QUrl>
@@ -12,6 +14,8 @@
 #include "app/LoadProgress.h"
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
+#include "app/Place.h"
+#include "app/StatusBar.h"
 #include "bigview/Bigview.h"
 #include "platform/FileNames.h"
 
@@ -22,7 +26,7 @@ const std::array<std::pair<const char*, const char*>, 6> OpenFilters{{
     {"すべてのテキスト形式ファイル",
      "*.txt;*.doc;*.hed;*.log;*.html;*.htm;*.shtml;*.c;*.h;*.cpp;*.hpp;*.pas;*.ini;*.def;*.cfg;*.cnf;config.*;"
      "autoexec.*"},
-    {"すべてのファイル(*.*)", "*"},  // "*.*" would hide every name without a dot here
+    {"すべてのファイル(*)", "*"},  // the one chosen at first: most text files here have no .txt
     {"テキストファイル(*.txt;*.doc;*.hed;*.log)", "*.txt;*.doc;*.hed;*.log"},
     {"HTMLファイル(*.html;*.htm;*.shtml)", "*.html;*.htm;*.shtml"},
     {"ソースファイル(*.c;*.h;*.cpp;*.hpp;*.pas)", "*.c;*.h;*.cpp;*.hpp;*.pas"},
@@ -92,6 +96,7 @@ void TForm1::OpenFile(const std::string& name, bool addToHistory)
 void TForm1::StartLoad(TCurrentFile::TLoad load)
 {
     const std::string name = load.name;
+    LeavePlace();
     file_.Begin(std::move(load));
     // The arrow with an hourglass: working, and the window still answers.
     loadCursor_.emplace(Qt::BusyCursor);
@@ -134,6 +139,7 @@ void TForm1::LoadEnded(TBvLoadFailure failure)
         File1Click();
         reporting_ = false;
     }
+    if (statusBar_ && failure != TBvLoadFailure::Cancelled) statusBar_->TextChanged();
     RunPending();
 }
 
@@ -151,13 +157,19 @@ TOpenDialog* TForm1::OpenDialog1()
         filters << QString::fromUtf8(description) + QStringLiteral(" (") +
                        QString::fromUtf8(patterns).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
     openDialog_->setNameFilters(filters);
-    openDialog_->selectNameFilter(filters.front());
+    openDialog_->selectNameFilter(filters[1]);
     return openDialog_;
 }
 
 void TForm1::Open1Click()
 {
     TOpenDialog* dialog = OpenDialog1();
+    // It starts in the folder of the file shown; while none is, or when Qt cannot name that
+    // folder (bytes that are no UTF-8), where it was last.
+    if (!CurrentFileName().empty()) {
+        const QDir folder = QFileInfo(QFile::decodeName(QByteArray::fromStdString(CurrentFileName()))).absoluteDir();
+        if (folder.exists()) dialog->setDirectory(folder);
+    }
     if (dialog->exec() != QDialog::Accepted) return;
     const std::string file = dialog->ChosenFile();
     if (file.empty()) return;
@@ -168,7 +180,14 @@ void TForm1::Reload1Click()
 {
     if (Deferred([this] { Reload1Click(); })) return;
     if (!Reload1->isEnabled()) return;
-    OpenFile(CurrentFileName(), false);
+    ReadAgain(CurrentFileName());
+}
+
+// The file line at the top stays there; when the file no longer has it, the end shows.
+void TForm1::ReadAgain(const std::string& name)
+{
+    const TPlace place = PlaceOfTop(*BigView1);
+    StartLoad({name, false, -1, [this, place] { ShowPlace(*BigView1, place); }});
 }
 
 void TForm1::ReadFileAs(std::optional<TCharset> charset)
@@ -178,11 +197,7 @@ void TForm1::ReadFileAs(std::optional<TCharset> charset)
     if (name.empty()) return;
     if (charset) FileCharsets[name] = *charset;
     else FileCharsets.erase(name);
-    // The file line at the top stays there.
-    const int org = BigView1->ConvertIndexToOrg(BigView1->ViewLineStart());
-    StartLoad({name, false, -1, [this, org] {
-                   if (org > 0) BigView1->SetViewLineStart(BigView1->ConvertIndexFromOrg(org));
-               }});
+    ReadAgain(name);
 }
 
 void TForm1::DropFiles(const std::vector<std::string>& names)

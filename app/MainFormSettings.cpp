@@ -30,6 +30,7 @@ void TForm1::LoadSettings()
     else resize(g.size());
     Settings.ApplyToView(*BigView1);
     SetCopyShortcut();
+    ApplyStatusBar();
 }
 
 void TForm1::SaveSettings()

@@ -176,9 +176,10 @@ TEST_F(ByteNamesDialogTest, TheSecondListFollowsTheFilterATypedWildcardAndTheFol
 {
     QStringList first, all, typed, none, grown;
     Open([&] {
-        // The first filter: every text file.
+        // The first filter: every text file (the dialog starts at every file).
+        dialog->selectNameFilter(dialog->nameFilters().front());
         if (Lists({"あい.txt", "テスト.log"})) first = Shown(list->model());
-        // "すべてのファイル(*.*)" chosen from the filter box by key.
+        // "すべてのファイル(*)" chosen from the filter box by key.
         auto* filterBox = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         filterBox->setFocus();
         QTest::keyClick(filterBox, Qt::Key_Down);

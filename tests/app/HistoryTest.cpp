@@ -100,4 +100,36 @@ TEST(History, ThirtyFilesAndBackTwentyNineTimesReachTheFirst)
     EXPECT_EQ(h.Index(), 29);
 }
 
+TEST(History, EachEntryKeepsThePlaceItWasLeftAtThroughAddsAndMoves)
+{
+    THistory h;
+    h.SetPlace({5, 5});  // no entry yet: nothing to keep it
+    EXPECT_EQ(h.Place(0), TPlace{});
+    // Each file is left at a place of its own as the next one opens.
+    for (int i = 0; i < 4; ++i) {
+        h.Add("/d/f" + std::to_string(i));
+        EXPECT_EQ(h.Place(0), TPlace{}) << "a new entry starts at the top";
+        h.SetPlace({10 * i + 1, i});
+    }
+    // Newest first: f3 f2 f1 f0.
+    for (int index = 0; index < 4; ++index) EXPECT_EQ(h.Place(index), (TPlace{10 * (3 - index) + 1, 3 - index}));
+    ASSERT_TRUE(h.MoveTo(2));  // f1
+    h.SetPlace({7, 70});
+    EXPECT_EQ(h.Place(2), (TPlace{7, 70}));
+    EXPECT_EQ(h.Place(0), (TPlace{31, 3})) << "only the current entry's place is set";
+    // Opening from f1 drops f3 and f2; f1 and f0 keep their places beside their names.
+    h.Add("/d/new");
+    ASSERT_EQ(h.Entries(), Names({"/d/new", "/d/f1", "/d/f0"}));
+    EXPECT_EQ(h.Place(0), TPlace{});
+    EXPECT_EQ(h.Place(1), (TPlace{7, 70}));
+    EXPECT_EQ(h.Place(2), (TPlace{1, 0}));
+    // Opening the file shown changes nothing, its place included.
+    h.SetPlace({4, 0});
+    EXPECT_FALSE(h.Add("/d/NEW"));
+    EXPECT_EQ(h.Place(0), (TPlace{4, 0}));
+    // No such entry: the top.
+    EXPECT_EQ(h.Place(3), TPlace{});
+    EXPECT_EQ(h.Place(-1), TPlace{});
+}
+
 }  // namespace

@@ -53,6 +53,8 @@ std::vector<Menu> DesignedMenus()
     std::vector<Row> go = {
         {&TForm1::Back1, "前に戻る(&B)\tAlt+←", {}, false, true},
         {&TForm1::Forward1, "次に進む(&F)\tAlt+→", {}, false, true},
+        Sep(&TForm1::N11),
+        {&TForm1::GoLine1, "指定行へ移動(&J)...", {}, false, true},
         Sep(&TForm1::N5, false),
     };
     static const char* const hist[] = {"&1", "&2", "&3", "&4", "&5", "&6", "&7", "&8", "&9", "&0"};
@@ -66,6 +68,7 @@ std::vector<Menu> DesignedMenus()
           {&TForm1::Exit1, "Tavuko の終了(&X)", {}, true, true}}},
         {&TForm1::Edit1, "編集(&E)",
          {{&TForm1::Copy1, "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false, true},
+          {&TForm1::SelectAll1, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), false, true},
           Sep(&TForm1::N4),
           {&TForm1::Find1, "検索(&F)...", QKeySequence(Qt::CTRL | Qt::Key_F), false, true},
           {&TForm1::FindN1, "次を検索(&N)", QKeySequence(Qt::Key_F3), false, true},
@@ -75,6 +78,7 @@ std::vector<Menu> DesignedMenus()
         {&TForm1::Go1, "移動(&G)", go},
         {&TForm1::Setting1, "設定(&S)",
          {{&TForm1::EnvSet1, "環境設定(&E)...", {}, true, true},
+          {&TForm1::StatusBar1, "ステータスバー(&B)", {}, true, true},
           Sep(&TForm1::N3),
           {&TForm1::Den8LinkP1, "電信八号とリンク(&L)", {}, true, true},
           Sep(&TForm1::N8),

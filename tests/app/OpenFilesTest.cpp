@@ -113,7 +113,7 @@ TEST_F(OpenFilesTest, TheDialogListsNamesWithoutADotAndOpensANameThatIsNoUtf8ByI
     Write("Makefile", "all:\n");
     QFileDialog* d = form->OpenDialog1();
     d->setDirectory(dir.path());
-    d->selectNameFilter(d->nameFilters()[1]);  // "すべてのファイル(*.*)": names without a dot too
+    EXPECT_EQ(d->selectedNameFilter(), QStringLiteral("すべてのファイル(*)"));  // names without a dot too
     QStringList listed;
     WhenListed(d, [&] {
         listed = Listed(d);
