@@ -1,7 +1,8 @@
 // Find budgets on the 1 GiB novel at 800 px pixel fit (directory in $TAVUKO_CORPUS), through the
 // find dialog as Find next and Find previous run it: a text that does not occur, forwards from
 // the first line and backwards from the last, with and without match-case; a hit near the far
-// end; a hit on the next screen. scripts/bench times grep -c -F -i on the same file beside them.
+// end; a hit on the next screen; a repaint with the other matches marked. scripts/bench times
+// grep -c -F -i on the same file beside them.
 #include "bench/BenchCommon.h"
 
 #include <QApplication>
@@ -143,14 +144,18 @@ void BM_FindNextScreen(benchmark::State& state)
     const std::string text = n->TextOf(top + n->view.ViewLines() + 5);
     n->SetText(cp932::ToUnicode(text.data(), text.size()), false);
     const TBvFind find(text, false);
+    const TOrgPos from = n->view.DisplayLines().ToOrg(TDispPos{1, top + 1});
     int found = -1;
     for (auto _ : state) {
         if (!scroll) {
-            benchmark::DoNotOptimize(found = find.Forward(n->view.DisplayLines(), top + 1));
+            const TBvMatch m = find.Forward(n->view.DisplayLines().Store(), from.Y, size_t(from.X - 1));
+            benchmark::DoNotOptimize(found = m.line);
             continue;
         }
         state.PauseTiming();
         n->view.SetViewLineStart(top);
+        n->view.SetSelStart(TDispPos{1, top});
+        n->view.SetSelEnd(TDispPos{1, top});
         n->dlg.LastFindText = text;
         state.ResumeTiming();
         n->dlg.OKBtnClick();
@@ -160,6 +165,25 @@ void BM_FindNextScreen(benchmark::State& state)
     state.counters["next_screen"] = found - top;
 }
 BENCHMARK(BM_FindNextScreen)->Arg(0)->Arg(1)->ArgName("scroll")->Unit(benchmark::kMicrosecond);
+
+// A repaint of 50 rows of the novel, without marks and with every match of a text frequent there
+// (の, some per row) marked: the difference is what marking costs.
+void BM_Repaint50Rows(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    const int rows = 50;
+    n->view.resize(n->view.width(), n->view.height() - n->view.ClientHeight() + rows * n->view.LineHeight());
+    std::string text;
+    cp932::FromUnicode(QStringLiteral("の"), text);
+    n->view.SetFindMarks(state.range(0) ? std::make_shared<TBvFind>(text, false) : nullptr);
+    n->view.SetViewLineStart(1000000);
+    for (auto _ : state) n->view.MapUpdate();
+    state.counters["rows"] = n->view.ViewLines();
+    n->view.SetFindMarks(nullptr);
+    n->view.resize(n->view.width(), 600);
+}
+BENCHMARK(BM_Repaint50Rows)->Arg(0)->Arg(1)->ArgName("marks")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
