@@ -14,8 +14,9 @@ bool TBigView::Find(const TBvText& text, int& line, int& column) const
     return found;
 }
 
-void TBigView::SelectAndShow(TDispPos start, TDispPos end)
+void TBigView::SelectAndShow(TDispPos start, TDispPos end, std::shared_ptr<const TBvFind> marks)
 {
+    marks_ = std::move(marks);
     {
         TMapLock lock(*this);
         SetSelStart(start);

@@ -143,9 +143,9 @@ public:
     // the file lines; leaves the display position of the match's first byte, or of the end of
     // the text when there is none. The view neither scrolls nor selects.
     virtual bool Find(const TBvText& text, int& line, int& column) const;
-    // Selects from start to end and brings the display line of start to the top, the map drawn
-    // once; a found match is shown so.
-    void SelectAndShow(TDispPos start, TDispPos end);
+    // Selects from start to end, brings the display line of start to the top and marks the
+    // matches of marks (as SetFindMarks), the map drawn once: a match found is shown so.
+    void SelectAndShow(TDispPos start, TDispPos end, std::shared_ptr<const TBvFind> marks);
     // Marks each match of find in the rows drawn, but the one selected, with the mark colour,
     // until another text is shown; null marks none.
     void SetFindMarks(std::shared_ptr<const TBvFind> find);

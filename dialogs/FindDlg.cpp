@@ -198,23 +198,19 @@ bool TFindDlg::Search(bool forward, const std::string& text, TOrgPos from)
             if (busy) QApplication::restoreOverrideCursor();
         }
     } restore{busy};
-    TBvMatch found;
-    {
-        // The text and its display lines stay as they are while the search runs over them (a load
-        // that ends meanwhile is shown after it).
-        const TBigView::THold hold(*view_);
-        const TBvStrings& store = view_->DisplayLines().Store();
-        const size_t pos = size_t(std::max(from.X - 1, 0));
-        found = forward ? find->Forward(store, from.Y, pos, progress) : find->Backward(store, from.Y, pos, progress);
-    }
+    // The text and its display lines stay as they are while the search runs over them and the
+    // match is shown (a load that ends meanwhile is shown after it).
+    const TBigView::THold hold(*view_);
+    const TBvLines& lines = view_->DisplayLines();
+    const size_t pos = size_t(std::max(from.X - 1, 0));
+    const TBvMatch found = forward ? find->Forward(lines.Store(), from.Y, pos, progress)
+                                   : find->Backward(lines.Store(), from.Y, pos, progress);
     if (!found.Found()) {
         Beep();
         return false;
     }
-    const TBvLines& lines = view_->DisplayLines();
     current_ = found;
-    view_->SetFindMarks(find);
     view_->SelectAndShow(lines.FromOrg({int(found.pos) + 1, found.line}),
-                         lines.FromOrg({int(found.pos + found.len) + 1, found.line}));
+                         lines.FromOrg({int(found.pos + found.len) + 1, found.line}), std::move(find));
     return true;
 }

@@ -3,19 +3,30 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <vector>
 
 #include "bigview/Bigview.h"
 #include "model/BvFind.h"
 #include "support/ViewPixels.h"
 
+namespace {
+
+// The view shown, its lines wrapped at `wrap` bytes.
+void Show(TBigView& v, int wrap, const std::vector<TBvText>& lines)
+{
+    v.resize(300, 200);
+    v.show();
+    v.SetWrapByte(wrap);
+    v.LinesAssign(lines);
+}
+
+}  // namespace
+
 TEST(BigViewFind, SearchesFileLinesFromADisplayPosition)
 {
     TBigView v;
-    v.resize(300, 200);
-    v.show();
-    v.SetWrapByte(4);
     // Display lines: 0 "xAB", 1 "abcd", 2 "efgh", 3 "q".
-    v.LinesAssign({TBvText("xAB"), TBvText("abcdefgh"), TBvText("q")});
+    Show(v, 4, {TBvText("xAB"), TBvText("abcdefgh"), TBvText("q")});
     ASSERT_EQ(v.GetCount(), 4);
     v.SetViewLineStart(1);
     const TPoint selStart = v.SelStart(), selEnd = v.SelEnd();
@@ -75,19 +86,16 @@ TEST(BigViewFind, TheMarkColourIsLegibleAndItsOwn)
 TEST(BigViewFind, MarksEveryOtherMatchOnViewUntilAnotherText)
 {
     TBigView v;
-    v.resize(300, 200);
-    v.show();
-    v.SetWrapByte(6);
     // Display lines: 0 "top", 1 "abc ab", 2 "c abc", 3 "xabc".
-    v.LinesAssign({TBvText("top"), TBvText("abc abc abc"), TBvText("xabc")});
+    Show(v, 6, {TBvText("top"), TBvText("abc abc abc"), TBvText("xabc")});
     ASSERT_EQ(v.GetCount(), 4);
     const QRgb bg = ToQColor(v.Color()).rgb(), mark = ToQColor(TBigView::MarkColor(v.FontColor(), v.Color())).rgb();
-    v.SelectAndShow(TDispPos{1, 1}, TDispPos{4, 1});
+    v.SelectAndShow(TDispPos{1, 1}, TDispPos{4, 1}, nullptr);
     EXPECT_EQ(v.ViewLineStart(), 1);
     EXPECT_EQ(TDispPos(v.SelStart()), (TDispPos{1, 1}));
     EXPECT_EQ(TDispPos(v.SelEnd()), (TDispPos{4, 1}));
     EXPECT_EQ(CellPixel(v, 1, 4), bg);
-    v.SetFindMarks(std::make_shared<TBvFind>("ABC", false));
+    v.SelectAndShow(TDispPos{1, 1}, TDispPos{4, 1}, std::make_shared<TBvFind>("ABC", false));
     ASSERT_NE(v.FindMarks(), nullptr);
     EXPECT_EQ(CellPixel(v, 1, 0), bg ^ 0xFFFFFFu);  // the selected match: inverted, not marked
     EXPECT_EQ(CellPixel(v, 1, 3), bg);              // between matches
@@ -100,7 +108,11 @@ TEST(BigViewFind, MarksEveryOtherMatchOnViewUntilAnotherText)
     // Rows scrolled into view are marked as they are drawn.
     v.SetViewLineStart(0);
     EXPECT_EQ(CellPixel(v, 2, 2), mark);
-    // Another text: no marks.
+    // Cleared; then another text drops them too.
+    v.SetFindMarks(nullptr);
+    EXPECT_EQ(CellPixel(v, 2, 2), bg);
+    v.SetFindMarks(std::make_shared<TBvFind>("ABC", false));
+    EXPECT_EQ(CellPixel(v, 2, 2), mark);
     QByteArray bytes("abc abc\r\n");
     QBuffer other(&bytes);
     other.open(QIODevice::ReadOnly);
