@@ -12,7 +12,7 @@
 
 namespace {
 
-// Bytes that lines of one block may leave between two display lines (a line end) and still
+// Bytes that lines of one block may leave between two file lines (a line end) and still
 // be read as one range.
 constexpr size_t MaxGap = 16;
 
