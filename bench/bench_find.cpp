@@ -1,7 +1,8 @@
-// Find budgets on the 1 GiB novel at 800 px pixel fit (directory in $TAVUKO_CORPUS), through the
-// find dialog as Find next and Find previous run it: a text that does not occur, forwards from
+// Find budgets on the 1 GiB novel and log at 800 px pixel fit (directory in $TAVUKO_CORPUS), through
+// the find dialog as Find next and Find previous run it: a text that does not occur, forwards from
 // the first line and backwards from the last, with and without match-case; a hit near the far
-// end; a hit on the next screen. scripts/bench times grep -c -F -i on the same file beside them.
+// end; a hit on the next screen; a repaint with the other matches marked. scripts/bench times
+// grep -c -F -i on the same file beside them.
 #include "bench/BenchCommon.h"
 
 #include <QApplication>
@@ -21,14 +22,14 @@ struct Novel {
     TBigView view;
     TFindDlg dlg{nullptr, &view};
     int beeps = 0;
-    Novel()
+    explicit Novel(const char* file)
     {
         view.SetViewFont(TViewFont::DefaultViewFont());
         view.SetScrollBar(ssVertical);
         view.resize(800, 600);
         view.show();
         view.resize(800 + view.width() - view.ClientWidth(), 600);  // a client area 800 px wide
-        view.LoadFromFile(Corpus("novel_1g.txt"));
+        view.LoadFromFile(Corpus(file));
         QCoreApplication::processEvents();
         dlg.BeepFn = [this] { ++beeps; };
     }
@@ -55,17 +56,20 @@ struct Novel {
         dlg.MatchCaseCB1->setChecked(matchCase);
     }
 };
-std::unique_ptr<Novel> novel;  // released before the application goes
+// The novel and the log, each loaded when first used; released before the application goes.
+std::unique_ptr<Novel> texts[2];
+const char* const Files[2] = {"novel_1g.txt", "log_1g.txt"};
 
-Novel* Get(benchmark::State& state)
+Novel* Get(benchmark::State& state, int which = 0)
 {
-    if (!novel) novel = std::make_unique<Novel>();
-    if (novel->view.GetCount() < 100000) {
+    std::unique_ptr<Novel>& t = texts[which];
+    if (!t) t = std::make_unique<Novel>(Files[which]);
+    if (t->view.GetCount() < 100000) {
         state.SkipWithError("corpus file missing");
         return nullptr;
     }
-    novel->beeps = 0;  // the beeps of this benchmark alone
-    return novel.get();
+    t->beeps = 0;  // the beeps of this benchmark alone
+    return t.get();
 }
 
 // Texts that do not occur in the novel: Japanese, and ASCII letters.
@@ -81,7 +85,7 @@ void Report(benchmark::State& state, Novel& n, int found)
 // A text that does not occur: Find next from the first line runs over every display line.
 void BM_FindAbsentForward(benchmark::State& state)
 {
-    Novel* n = Get(state);
+    Novel* n = Get(state, int(state.range(2)));
     if (!n) return;
     n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
     n->view.SetViewLineStart(0);
@@ -91,19 +95,19 @@ void BM_FindAbsentForward(benchmark::State& state)
     }
     Report(state, *n, n->view.ViewLineStart());
 }
-BENCHMARK(BM_FindAbsentForward)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"ascii", "case"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAbsentForward)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})->ArgNames({"ascii", "case", "log"})->Unit(benchmark::kMillisecond);
 
 // The same text, Find previous from the last line.
 void BM_FindAbsentBackward(benchmark::State& state)
 {
-    Novel* n = Get(state);
+    Novel* n = Get(state, int(state.range(2)));
     if (!n) return;
     n->SetText(QString::fromUtf8(Absent[state.range(0)]), state.range(1));
     n->view.SetViewLineStart(n->view.GetCount() - 1);
     for (auto _ : state) n->dlg.FindBackward();
     Report(state, *n, n->view.ViewLineStart());
 }
-BENCHMARK(BM_FindAbsentBackward)->ArgsProduct({{0, 1}, {0, 1}})->ArgNames({"ascii", "case"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAbsentBackward)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})->ArgNames({"ascii", "case", "log"})->Unit(benchmark::kMillisecond);
 
 // A text found only near the other end (a marked line there): forwards from the first line,
 // backwards from the last.
@@ -143,14 +147,19 @@ void BM_FindNextScreen(benchmark::State& state)
     const std::string text = n->TextOf(top + n->view.ViewLines() + 5);
     n->SetText(cp932::ToUnicode(text.data(), text.size()), false);
     const TBvFind find(text, false);
+    const TOrgPos from = n->view.DisplayLines().ToOrg(TDispPos{1, top + 1});
     int found = -1;
     for (auto _ : state) {
         if (!scroll) {
-            benchmark::DoNotOptimize(found = find.Forward(n->view.DisplayLines(), top + 1));
+            const TBvMatch m = find.Forward(n->view.DisplayLines().Store(), from.Y, size_t(from.X - 1));
+            benchmark::DoNotOptimize(m);
+            found = n->view.DisplayLines().FromOrg(TOrgPos{int(m.pos) + 1, m.line}).Y;
             continue;
         }
         state.PauseTiming();
         n->view.SetViewLineStart(top);
+        n->view.SetSelStart(TDispPos{1, top});
+        n->view.SetSelEnd(TDispPos{1, top});
         n->dlg.LastFindText = text;
         state.ResumeTiming();
         n->dlg.OKBtnClick();
@@ -161,9 +170,30 @@ void BM_FindNextScreen(benchmark::State& state)
 }
 BENCHMARK(BM_FindNextScreen)->Arg(0)->Arg(1)->ArgName("scroll")->Unit(benchmark::kMicrosecond);
 
+// A repaint of 50 rows of the novel, without marks and with every match of a text frequent there
+// (の, some per row) marked: the difference is what marking costs.
+void BM_Repaint50Rows(benchmark::State& state)
+{
+    Novel* n = Get(state);
+    if (!n) return;
+    const int rows = 50;
+    n->view.resize(n->view.width(), n->view.height() - n->view.ClientHeight() + rows * n->view.LineHeight());
+    std::string text;
+    cp932::FromUnicode(QStringLiteral("の"), text);
+    n->view.SetFindMarks(state.range(0) ? std::make_shared<TBvFind>(text, false) : nullptr);
+    n->view.SetViewLineStart(1000000);
+    for (auto _ : state) n->view.MapUpdate();
+    state.counters["rows"] = n->view.ViewLines();
+    n->view.SetFindMarks(nullptr);
+    n->view.resize(n->view.width(), 600);
+}
+BENCHMARK(BM_Repaint50Rows)->Arg(0)->Arg(1)->ArgName("marks")->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    return RunBenchmarks(argc, argv, [] { novel.reset(); });
+    return RunBenchmarks(argc, argv, [] {
+        for (auto& t : texts) t.reset();
+    });
 }

@@ -91,6 +91,7 @@ void TBigView::Clear()
     lines_.Adopt(none, lines_.Wrap(), 0);
     Dispose(nullptr, &old, &none);
     CalcScrollRange();
+    marks_.reset();
     DropSelection();
     SetViewLineStart(0);
     MapClear();
@@ -194,6 +195,7 @@ void TBigView::ShowLoaded(int widest)
         }
         CalcScrollRange();
     }
+    marks_.reset();
     DropSelection();
     // Moving the view up to the first line would scroll pixels of the old text into place.
     if (viewLineStart_ != 0) {

@@ -80,6 +80,7 @@ TBvScreenMap::RowStyle TBigView::RowStyle() const
 void TBigView::DrawRow(QPainter& p, int line, int logicalY, const TBvScreenMap::RowStyle& style)
 {
     map_.DrawRow(p, logicalY, Get(line), crMark_ && CrCheck(line), style);
+    if (marks_) MarkRow(line, logicalY);
 }
 
 void TBigView::MapUpdate()

@@ -40,6 +40,7 @@
 
 class QIODevice;
 class QMimeData;
+class TBvFind;
 class QScrollBar;
 class QTimer;
 
@@ -141,6 +142,16 @@ public:
     // the file lines; leaves the display position of the match's first byte, or of the end of
     // the text when there is none. The view neither scrolls nor selects.
     virtual bool Find(const TBvText& text, int& line, int& column) const;
+    // Selects from start to end, brings the display line of start to the top and marks the
+    // matches of marks (as SetFindMarks), the map drawn once: a match found is shown so.
+    void SelectAndShow(TDispPos start, TDispPos end, std::shared_ptr<const TBvFind> marks);
+    // Marks each match of find in the rows drawn, but the one selected, with the mark colour,
+    // until another text is shown; null marks none.
+    void SetFindMarks(std::shared_ptr<const TBvFind> find);
+    const TBvFind* FindMarks() const { return marks_.get(); }
+    // The background of a marked match for the colours given: legible under the text's colour,
+    // and unlike the background and its inversion (the selection's).
+    static TColor MarkColor(TColor font, TColor back);
 
     // --- properties ---
     TBvStyle BvStyle() const { return frame_.Style; }
@@ -400,6 +411,8 @@ private:
     void Present();
     TBvScreenMap::RowStyle RowStyle() const;
     void DrawRow(QPainter& p, int line, int logicalY, const TBvScreenMap::RowStyle& style);
+    // Marks the matches of marks_ in display line `line`, drawn at map row logicalY.
+    void MarkRow(int line, int logicalY);
     void PlaceMapWindow();
     void ResizeMap();
     void LayoutScrollBars();
@@ -488,6 +501,7 @@ private:
     TScrollStyle scrollBar_ = ssNone;
     int paintCount_ = 0;
     int pCanLimit_ = 0;
+    std::shared_ptr<const TBvFind> marks_;
     TDispPos selStart_;
     TDispPos selEnd_;
     bool selDragging_ = false;

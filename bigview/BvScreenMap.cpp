@@ -117,6 +117,35 @@ void TBvScreenMap::Invert(int64_t left, int top, int64_t right, int bottom)
     }
 }
 
+void TBvScreenMap::Tint(int64_t left, int top, int64_t right, int bottom, uint32_t fg, uint32_t bg, uint32_t mark)
+{
+    const int l = int(std::max<int64_t>(0, left - origin_));
+    const int r = int(std::min<int64_t>(image_.width(), right - origin_));
+    const int t = std::max(0, top), b = std::min(image_.height(), bottom);
+    auto ch = [](uint32_t px, int shift) { return int((px >> shift) & 0xFF); };
+    // The channel where fg and bg differ most tells how much of fg a pixel holds.
+    int shift = 0, span = 0;
+    for (const int s : {0, 8, 16})
+        if (std::abs(ch(fg, s) - ch(bg, s)) > std::abs(span)) {
+            shift = s;
+            span = ch(fg, s) - ch(bg, s);
+        }
+    for (int y = t; y < b; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image_.scanLine(Row(y)));
+        for (int x = l; x < r; ++x) {
+            const uint32_t px = row[x];
+            if (span == 0) {
+                if (px == bg) row[x] = mark;
+                continue;
+            }
+            const int a = std::clamp((ch(px, shift) - ch(bg, shift)) * 256 / span, 0, 256);  // 0: bg, 256: fg
+            uint32_t out = 0xFF000000u;
+            for (const int s : {0, 8, 16}) out |= uint32_t(ch(mark, s) + (ch(fg, s) - ch(mark, s)) * a / 256) << s;
+            row[x] = out;
+        }
+    }
+}
+
 void TBvScreenMap::CopyTo(QPainter& p, const QRect& clip, int64_t srcLeft, int windowHeight, const QColor& bg) const
 {
     const int H = image_.height();

@@ -76,6 +76,9 @@ public:
     int64_t DrawRow(QPainter& p, int y, const TBvText& text, bool mark, const RowStyle& style);
     // Inverts the pixels of map x left .. right, map rows top .. bottom (right and bottom open).
     void Invert(int64_t left, int top, int64_t right, int bottom);
+    // Puts the text drawn in fg on bg in the same rectangle on the background mark instead: each
+    // pixel keeps how far it lies from bg towards fg, so that smoothed glyph edges stay smooth.
+    void Tint(int64_t left, int top, int64_t right, int bottom, uint32_t fg, uint32_t bg, uint32_t mark);
     // Copies the map x srcLeft .. srcLeft + clip width of the clip's rows to clip in the window;
     // columns beyond the kept pixels and rows below the map get bg.
     void CopyTo(QPainter& p, const QRect& clip, int64_t srcLeft, int windowHeight, const QColor& bg) const;

@@ -68,6 +68,8 @@ void TFindDlg::hideEvent(QHideEvent* e)
 {
     QDialog::hideEvent(e);
     framePending_ = false;
+    // The marks go with the find text, once it is left cleared.
+    if (Edit1->text().isEmpty()) ClearMarks();
 }
 
 bool TFindDlg::event(QEvent* e)
@@ -128,29 +130,53 @@ void TFindDlg::OKBtnClick()
     std::string text;
     // A character the text's encoding has no code for occurs in no line.
     if (!view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
-    int i = view_->ViewLineStart();
+    // A new text from the top line's start; the same again from just after the match shown.
+    TOrgPos from = TopStart();
     if (text != LastFindText) LastFindText = text;
-    else ++i;
-    const int found = Search(true, text, i);
-    if (found < 0) return Beep();
-    view_->SetViewLineStart(found);
-    hide();
+    else if (CurrentOnView()) from = {int(current_.pos) + 2, current_.line};
+    if (Search(true, text, from)) hide();
 }
 
 void TFindDlg::FindBackward()
 {
     if (Edit1->text().isEmpty()) return;
     std::string text;
-    const int i = view_->ViewLineStart();
-    if (i == 0 || !view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
-    const int found = Search(false, text, i - 1);
-    if (found < 0) return Beep();
-    view_->SetViewLineStart(found);
+    if (!view_->Encoding().FromUnicode(Edit1->text(), text)) return Beep();
+    // The last match before the one shown, or before the top line's start.
+    const TOrgPos from = CurrentOnView() ? TOrgPos{int(current_.pos) + 1, current_.line} : TopStart();
+    Search(false, text, from);
 }
 
-int TFindDlg::Search(bool forward, const std::string& text, int from)
+void TFindDlg::ClearMarks()
 {
-    const TBvFind find(text, MatchCaseCB1->isChecked(), view_->Encoding());
+    view_->SetFindMarks(nullptr);
+    current_ = {};
+}
+
+TOrgPos TFindDlg::TopStart() const
+{
+    if (view_->GetCount() == 0) return {1, 0};
+    return view_->DisplayLines().ToOrg(TDispPos{1, view_->ViewLineStart()});
+}
+
+bool TFindDlg::CurrentOnView() const
+{
+    if (!current_.Found()) return false;
+    const TBvLines& lines = view_->DisplayLines();
+    if (current_.line >= lines.GetCountOrg() || current_.pos + current_.len > lines.Store().View(current_.line).size())
+        return false;
+    // Still selected, as it was found, and its first byte on a row in view.
+    const TDispPos start = lines.FromOrg({int(current_.pos) + 1, current_.line});
+    const TDispPos end = lines.FromOrg({int(current_.pos + current_.len) + 1, current_.line});
+    TDispPos s(view_->SelStart()), e(view_->SelEnd());
+    Order(s, e);
+    const int top = view_->ViewLineStart();
+    return s == start && e == end && start.Y >= top && start.Y < top + std::max(view_->ViewLines(), 1);
+}
+
+bool TFindDlg::Search(bool forward, const std::string& text, TOrgPos from)
+{
+    auto find = std::make_shared<TBvFind>(text, MatchCaseCB1->isChecked(), view_->Encoding());
     const int64_t start = ClockFn();
     int64_t painted = start;
     bool busy = false;
@@ -172,9 +198,19 @@ int TFindDlg::Search(bool forward, const std::string& text, int from)
             if (busy) QApplication::restoreOverrideCursor();
         }
     } restore{busy};
-    // The text and its display lines stay as they are while the search runs over them (a load
-    // that ends meanwhile is shown after it).
+    // The text and its display lines stay as they are while the search runs over them and the
+    // match is shown (a load that ends meanwhile is shown after it).
     const TBigView::THold hold(*view_);
     const TBvLines& lines = view_->DisplayLines();
-    return forward ? find.Forward(lines, from, progress) : find.Backward(lines, from, progress);
+    const size_t pos = size_t(std::max(from.X - 1, 0));
+    const TBvMatch found = forward ? find->Forward(lines.Store(), from.Y, pos, progress)
+                                   : find->Backward(lines.Store(), from.Y, pos, progress);
+    if (!found.Found()) {
+        Beep();
+        return false;
+    }
+    current_ = found;
+    view_->SelectAndShow(lines.FromOrg({int(found.pos) + 1, found.line}),
+                         lines.FromOrg({int(found.pos + found.len) + 1, found.line}), std::move(find));
+    return true;
 }

@@ -1,12 +1,15 @@
 #pragma once
 // TFindDlg: the find dialog. Made once when the program starts and kept until it ends, with its
-// find text, its match-case box and the last forward search's text. It searches the display
-// lines of its view and moves the found line to the top; nothing is selected, and a search that
-// finds nothing beeps once.
+// find text, its match-case box and the last forward search's text. It searches the file lines
+// of its view, selects the match found and brings the display line of its first byte to the top,
+// with every other match on view marked; a search that finds nothing beeps once and moves nothing.
 #include <QDialog>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "model/BvFind.h"
+#include "model/BvTypes.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -28,9 +31,14 @@ public:
     std::string LastFindText;
 
     void FormShow();
-    // Forward search: a new text from the top line, the same text again from the line below it.
+    // Forward search: a new text from the start of the top line, the same text again from just
+    // after the start of the match shown (while it is selected and on view), else from the top.
     void OKBtnClick();
+    // The last match before the match shown, or before the start of the top line.
     void FindBackward();
+    // The match shown last (file line -1: none), and the marks of the find text.
+    const TBvMatch& Current() const { return current_; }
+    void ClearMarks();
     void CancelBtnClick();
     void MatchCaseCB1Click();
 
@@ -57,9 +65,13 @@ private:
     // Over the owner's frame by the dialog's own frame (move() places the frame's corner).
     void Centre();
     void Beep();
-    // The display line the search finds, forwards or backwards from line `from`; -1 for none.
-    int Search(bool forward, const std::string& text, int from);
+    // Finds the text forwards from file position `from`, or backwards before it; selects and
+    // shows the match, or beeps.
+    bool Search(bool forward, const std::string& text, TOrgPos from);
+    TOrgPos TopStart() const;
+    bool CurrentOnView() const;
 
     TBigView* view_;
+    TBvMatch current_;
     bool framePending_ = false;  // shown, and not framed by a window manager yet
 };

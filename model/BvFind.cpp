@@ -1,11 +1,10 @@
 #include "model/BvFind.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 
 #include "model/BvEncoding.h"
-#include "model/BvLines.h"
+#include "model/BvStrings.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -13,15 +12,7 @@
 
 namespace {
 
-constexpr std::array<uint8_t, 256> MakeFold()
-{
-    std::array<uint8_t, 256> t{};
-    for (int c = 0; c < 256; ++c) t[size_t(c)] = uint8_t(c >= 'A' && c <= 'Z' ? c + 0x20 : c);
-    return t;
-}
-constexpr std::array<uint8_t, 256> Fold = MakeFold();
-
-// Bytes that lines of one block may leave between two display lines (a line end) and still
+// Bytes that lines of one block may leave between two file lines (a line end) and still
 // be read as one range.
 constexpr size_t MaxGap = 16;
 
@@ -29,9 +20,9 @@ bool Verify(const TBvFind::Pattern& p, const uint8_t* s)
 {
     const size_t n = p.text.size();
     const auto* t = reinterpret_cast<const uint8_t*>(p.text.data());
-    if (p.matchCase) return std::memcmp(s, t, n) == 0;
+    const auto* o = reinterpret_cast<const uint8_t*>(p.other.data());
     for (size_t k = 0; k < n; ++k)
-        if (Fold[s[k]] != t[k]) return false;
+        if (s[k] != t[k] && s[k] != o[k]) return false;
     return true;
 }
 
@@ -151,14 +142,22 @@ std::vector<int> Commonness(std::string_view t, TBvEncoding enc)
 
 }  // namespace
 
-TBvFind::TBvFind(std::string_view text, bool matchCase, TBvEncoding encoding)
+TBvFind::TBvFind(std::string_view text, bool matchCase, TBvEncoding encoding) : encoding_(encoding)
 {
     Pattern& p = pattern_;
-    p.matchCase = matchCase;
     p.text.assign(text);
-    if (!matchCase)
-        for (char& c : p.text) c = char(Fold[uint8_t(c)]);
+    p.other.assign(text);
     if (p.text.empty()) return;
+    // Only letters that are characters of their own fold, never a byte inside a character.
+    auto* t = reinterpret_cast<uint8_t*>(p.text.data());
+    for (size_t k = 0; k < p.text.size();) {
+        const size_t len = encoding.CharLen(t + k, p.text.size() - k);
+        if (!matchCase && len == 1 && ((t[k] >= 'A' && t[k] <= 'Z') || (t[k] >= 'a' && t[k] <= 'z'))) {
+            p.text[k] = char(t[k] | 0x20);
+            p.other[k] = char(t[k] & ~0x20);
+        }
+        k += len;
+    }
     const std::vector<int> score = Commonness(p.text, encoding);
     // b: the rarest byte, the last of equals; a: the rarest other one, the first of equals.
     size_t b = 0;
@@ -169,12 +168,10 @@ TBvFind::TBvFind(std::string_view text, bool matchCase, TBvEncoding encoding)
         if (k != b && (a == b || score[k] < score[a])) a = k;
     p.a = std::min(a, b);
     p.b = std::max(a, b);
-    auto forms = [&](size_t k, uint8_t& f1, uint8_t& f2) {
-        f1 = f2 = uint8_t(p.text[k]);
-        if (!matchCase && f1 >= 'a' && f1 <= 'z') f2 = uint8_t(f1 - 0x20);
-    };
-    forms(p.a, p.a1, p.a2);
-    forms(p.b, p.b1, p.b2);
+    p.a1 = uint8_t(p.text[p.a]);
+    p.a2 = uint8_t(p.other[p.a]);
+    p.b1 = uint8_t(p.text[p.b]);
+    p.b2 = uint8_t(p.other[p.b]);
 }
 
 size_t TBvFind::Scan(const uint8_t* s, size_t len, size_t from) const
@@ -183,22 +180,21 @@ size_t TBvFind::Scan(const uint8_t* s, size_t len, size_t from) const
     return from >= len ? len : ChooseScan(limits.VectorBytes)(pattern_, s, len, from);
 }
 
-// From display line i on, in the direction of step, the lines whose bytes follow one another in
+// From file line i on, in the direction of step, the lines whose bytes follow one another in
 // one block with at most a line end between them, as far as the span and the line count allow;
 // in the order of their bytes. Lines without bytes hold no match and are passed over. i ends on
 // the first line not taken.
-void TBvFind::Gather(const TBvLines& lines, int& i, int step, size_t span, std::vector<Piece>& run) const
+void TBvFind::Gather(const TBvStrings& store, int& i, int step, size_t span, std::vector<Piece>& run) const
 {
     run.clear();
-    const int count = lines.GetCount();
+    const int count = store.Count();
     const TBvText::Block* block = nullptr;
     uintptr_t lo = 0, hi = 0;  // the run's byte range
     for (int visited = 0; i >= 0 && i < count && visited < limits.MaxLines; ++visited, i += step) {
-        // The display line's bytes, as Get gives them.
-        const std::string_view bytes = lines.Bytes(i);
-        if (bytes.empty()) continue;
+        const std::string_view bytes = store.View(i);
+        if (bytes.size() < pattern_.text.size()) continue;
         const Piece piece{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), i};
-        const TBvText::Block* lineBlock = lines.Store().BlockOf(lines.ConvertIndexToOrg(i));
+        const TBvText::Block* lineBlock = store.BlockOf(i);
         const uintptr_t s = uintptr_t(piece.start), e = s + piece.len;
         if (run.empty()) {
             block = lineBlock;
@@ -218,59 +214,76 @@ void TBvFind::Gather(const TBvLines& lines, int& i, int step, size_t span, std::
     if (step < 0) std::reverse(run.begin(), run.end());
 }
 
-const TBvFind::Piece* TBvFind::Place(const std::vector<Piece>& run, const uint8_t* s, const uint8_t*& next) const
+bool TBvFind::Whole(const uint8_t* s, size_t len, size_t from, size_t q) const
+{
+    return encoding_.IsCharStart(s, len, from, q) && encoding_.IsCharStart(s, len, q, q + pattern_.text.size());
+}
+
+const TBvFind::Piece* TBvFind::Place(const std::vector<Piece>& run, const uint8_t* s) const
 {
     auto after = std::upper_bound(run.begin(), run.end(), s, [](const uint8_t* q, const Piece& p) { return q < p.start; });
     const Piece& p = *(after - 1);  // the run starts at its first line's first byte
-    const uint8_t* end = s + pattern_.text.size();
-    const uint8_t* lineEnd = p.start + p.len;
-    next = s + 1;
-    if (end > lineEnd) return nullptr;  // spans the line's end, or lies in a line end
-    // Nothing from the line's NUL on counts: no later hit in this line either.
-    next = lineEnd;
-    if (std::memchr(p.start, 0, size_t(end - p.start))) return nullptr;
-    return &p;
+    if (s + pattern_.text.size() > p.start + p.len) return nullptr;  // spans the line's end, or lies in a line end
+    return Whole(p.start, p.len, 0, size_t(s - p.start)) ? &p : nullptr;
 }
 
-int TBvFind::Forward(const TBvLines& lines, int from, const Progress& progress) const
+TBvMatch TBvFind::Forward(const TBvStrings& store, int line, size_t pos, const Progress& progress) const
 {
-    const int count = lines.GetCount();
-    int i = std::max(from, 0);
-    if (pattern_.text.empty()) return i < count ? i : -1;
+    const int count = store.Count();
+    if (pattern_.text.empty()) return {};
+    int i = line;
+    if (i < 0) i = 0, pos = 0;
     std::vector<Piece> run;
     for (size_t span = limits.FirstBytes; i < count; span = std::min(span * 2, limits.MaxBytes)) {
-        Gather(lines, i, +1, span, run);
+        Gather(store, i, +1, span, run);
         if (!run.empty()) {
             const uint8_t* base = run.front().start;
             const size_t len = size_t(run.back().start + run.back().len - base);
-            const uint8_t* next;
-            for (size_t c = 0; (c = Scan(base, len, c)) < len; c = size_t(next - base))
-                if (const Piece* p = Place(run, base + c, next)) return p->index;
+            // In the line the search starts in, from its byte pos on.
+            size_t c = run.front().index == line ? std::min(pos, run.front().len) : 0;
+            for (; (c = Scan(base, len, c)) < len; ++c)
+                if (const Piece* p = Place(run, base + c))
+                    return {p->index, size_t(base + c - p->start), pattern_.text.size()};
         }
         if (progress && i < count) progress();
     }
-    return -1;
+    return {};
 }
 
-int TBvFind::Backward(const TBvLines& lines, int from, const Progress& progress) const
+TBvMatch TBvFind::Backward(const TBvStrings& store, int line, size_t pos, const Progress& progress) const
 {
-    const int count = lines.GetCount();
-    int i = std::min(from, count - 1);
-    if (pattern_.text.empty()) return i >= 0 ? i : -1;
+    const int count = store.Count();
+    if (pattern_.text.empty()) return {};
+    int i = line;
+    if (i >= count) i = count - 1, pos = SIZE_MAX;
     std::vector<Piece> run;
     for (size_t span = limits.FirstBytes; i >= 0; span = std::min(span * 2, limits.MaxBytes)) {
-        Gather(lines, i, -1, span, run);
+        Gather(store, i, -1, span, run);
         if (!run.empty()) {
-            // The last line of the run with a match; a line is left at its first.
+            // The last match of the run, none at or after pos in the line the search starts in.
             const uint8_t* base = run.front().start;
             const size_t len = size_t(run.back().start + run.back().len - base);
-            int found = -1;
-            const uint8_t* next;
-            for (size_t c = 0; (c = Scan(base, len, c)) < len; c = size_t(next - base))
-                if (const Piece* p = Place(run, base + c, next)) found = p->index;
-            if (found >= 0) return found;
+            TBvMatch found;
+            for (size_t c = 0; (c = Scan(base, len, c)) < len; ++c)
+                if (const Piece* p = Place(run, base + c)) {
+                    const size_t at = size_t(base + c - p->start);
+                    if (p->index == line && at >= pos) break;
+                    found = {p->index, at, pattern_.text.size()};
+                }
+            if (found.Found()) return found;
         }
         if (progress && i >= 0) progress();
     }
-    return -1;
+    return {};
+}
+
+void TBvFind::Each(const uint8_t* s, size_t len, size_t from, size_t lo, size_t hi,
+                   const std::function<void(size_t)>& found) const
+{
+    if (pattern_.text.empty()) return;
+    const size_t n = pattern_.text.size();
+    // The scan reads no byte past a match that starts before hi.
+    const size_t end = std::min(len, hi > SIZE_MAX - n ? SIZE_MAX : hi + n - 1);
+    for (size_t c = lo; (c = Scan(s, end, c)) < end && c < hi; ++c)
+        if (Whole(s, len, from, c)) found(c);
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include "bigview/Bigview.h"
 #include "dialogs/FindDlg.h"
 #include "support/TestFiles.h"
+#include "support/ViewPixels.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -183,31 +185,62 @@ TEST_F(FindTest, EnterFindsAndClosesEscapeOnlyCloses)
     EXPECT_EQ(beeps, 1);
 }
 
-TEST_F(FindTest, FindNextAndPreviousMoveByDisplayLines)
+TEST_F(FindTest, WhereFindNextAndPreviousStart)
 {
     Open("x\r\nabc abc\r\ny\r\nABC\r\nz\r\n");
-    // A new text is looked for in the top line itself first.
+    // The match shown: selected, its line at the top; file (line, 0-based byte) of its start.
+    auto shown = [&](int line, int pos) {
+        EXPECT_EQ(Top(), line);
+        EXPECT_EQ(TDispPos(view->SelStart()), (TDispPos{pos + 1, line}));
+        EXPECT_EQ(TDispPos(view->SelEnd()), (TDispPos{pos + 4, line}));
+        // Shown as the selection: inverted, not marked.
+        EXPECT_EQ(CellPixel(*view, line, pos), ToQColor(view->Color()).rgb() ^ 0xFFFFFFu) << line << " " << pos;
+    };
+    // A new text from the start of the top line itself.
     view->SetViewLineStart(1);
     FindViaDialog(QStringLiteral("abc"));
-    EXPECT_EQ(Top(), 1);
+    shown(1, 0);
     EXPECT_EQ(beeps, 0);
-    // F3 goes to the next line with the text, never to a later place in the same line.
+    // F3: just after the start of the match shown, so the later one in the same line comes next.
     F3();
-    EXPECT_EQ(Top(), 3);
+    shown(1, 4);
     F3();
-    EXPECT_EQ(Top(), 3);
+    shown(3, 0);
+    // Not found: a beep, and nothing moves, the selection stays.
+    F3();
+    shown(3, 0);
     EXPECT_EQ(beeps, 1);
-    // Shift+F3 from above the top line; F3 then goes on below the new top line.
+    // Shift+F3: the last match before the one shown.
     ShiftF3();
-    EXPECT_EQ(Top(), 1);
-    F3();
-    EXPECT_EQ(Top(), 3);
+    shown(1, 4);
     ShiftF3();
+    shown(1, 0);
     ShiftF3();
-    EXPECT_EQ(Top(), 1);
+    shown(1, 0);
     EXPECT_EQ(beeps, 2);
-    // Nothing was selected by any of it.
-    EXPECT_EQ(view->SelStart(), view->SelEnd());
+    // The match shown scrolled out of view: F3 from the start of the top line.
+    view->SetViewLineStart(2);
+    F3();
+    shown(3, 0);
+    // Scrolled so that it is still on view (not at the top): from the match, not the top line.
+    view->SetViewLineStart(1);
+    ShiftF3();
+    shown(1, 4);
+    // Another selection: the match is no longer the one shown, F3 goes from the top line.
+    view->SetSelStart(TDispPos{1, 1});
+    view->SetSelEnd(TDispPos{2, 1});
+    F3();
+    shown(1, 0);
+    // Shift+F3 with nothing shown: before the start of the top line.
+    view->SetViewLineStart(2);
+    view->SetSelStart(TDispPos{1, 2});
+    view->SetSelEnd(TDispPos{1, 2});
+    ShiftF3();
+    shown(1, 4);
+    // A new text with a match shown: from the top line's start again, inclusive.
+    FindViaDialog(QStringLiteral("ABC"));
+    shown(1, 0);
+    EXPECT_EQ(beeps, 2);
     EXPECT_FALSE(dlg->isVisible());
 }
 
@@ -221,7 +254,7 @@ TEST_F(FindTest, FindPreviousOnTheFirstLineBeepsAtOnce)
     EXPECT_EQ(Top(), 0);
 }
 
-TEST_F(FindTest, WhatTheByteRuleFindsThroughTheDialog)
+TEST_F(FindTest, WhatTheCharacterRuleFindsThroughTheDialog)
 {
     struct Case {
         const char* name;
@@ -235,10 +268,13 @@ TEST_F(FindTest, WhatTheByteRuleFindsThroughTheDialog)
         {"abc finds aBc", "x\r\naBc\r\n", 0, QStringLiteral("abc"), false, 1},
         {"abc does not find full-width ＡＢＣ", "x\r\n\x82\x60\x82\x61\x82\x62\r\n", 0, QStringLiteral("abc"), false, -1},
         {"with match-case abc does not find ABC", "x\r\nABC\r\n", 0, QStringLiteral("abc"), true, -1},
-        {"a finds the trail byte of ア", "x\r\n\x83\x41\r\n", 0, QStringLiteral("a"), false, 1},
+        {"a does not find the trail byte of ア", "x\r\n\x83\x41\r\n", 0, QStringLiteral("a"), false, -1},
+        {"\\ does not find the trail byte of 表", "x\r\n\x95\x5c\r\n", 0, QStringLiteral("\\"), false, -1},
+        {"\\ after 表", "x\r\n\x95\x5c\\\r\n", 0, QStringLiteral("\\"), false, 1},
         {"a Japanese text", "x\r\n\x93\xfa\x96\x7b\x8c\xea\r\n", 0, QStringLiteral("本語"), false, 1},
-        {"a wrap point splits the text", "x\r\nabcdefghij\r\n", 5, QStringLiteral("efg"), false, -1},
-        {"nothing after a NUL", QByteArray("x\r\nab\0cd\r\n", 10), 0, QStringLiteral("cd"), false, -1},
+        {"split by the wrap: the row of its first byte", "x\r\nabcdefghij\r\n", 5, QStringLiteral("efg"), false, 1},
+        {"split by the wrap: the next row", "x\r\nabcdefghij\r\n", 5, QStringLiteral("fgh"), false, 2},
+        {"after a NUL", QByteArray("x\r\nab\0cd\r\n", 10), 0, QStringLiteral("cd"), false, 1},
         {"a character without a CP932 code", "x\r\n?\r\n", 0, QStringLiteral("ä"), false, -1},
         // Other encodings: the text is sought in the file's.
         {"UTF-8: a character Shift-JIS lacks", "x\r\n\xED\x95\x9C\xEA\xB8\x80 \xE6\x97\xA5\r\n", 0,
@@ -259,6 +295,12 @@ TEST_F(FindTest, WhatTheByteRuleFindsThroughTheDialog)
         FindViaDialog(c.find);
         EXPECT_EQ(Top(), c.top < 0 ? 0 : c.top) << c.name;
         EXPECT_EQ(beeps, c.top < 0 ? 1 : 0) << c.name;
+        // A match found is selected: copying gives exactly the text sought, in the file's case.
+        if (c.top >= 0) {
+            view->CopyToClipboard();
+            const QString copied = QGuiApplication::clipboard()->text();
+            EXPECT_EQ(copied.compare(c.find, c.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive), 0) << c.name;
+        }
         view->SetWrapByte(0);
     }
 }
