@@ -76,6 +76,10 @@ public:
     // Where line index (up to Count) starts in the text held, for dividing work over the lines by
     // their bytes; lines held one text each count one byte each.
     uint64_t Position(int index) const { return starts_ ? Start(index) : uint64_t(index); }
+    // Whether the text is held whole (one block, a start per line; Position is then where a
+    // line starts in it), and whether LF ends a line in it (it has no CR).
+    bool HeldWhole() const { return starts_ != nullptr; }
+    bool LfEnds() const { return lfEnds_; }
 
     // The virtual operations, in slot order.
     virtual TBvText GetTextStr() const;
