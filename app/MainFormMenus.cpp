@@ -64,6 +64,9 @@ void TForm1::CreateMenus()
     Go1 = bar->addMenu(QStringLiteral("移動(&G)"));
     Back1 = Item(Go1, "前に戻る(&B)", {}, false, [this] { Back1Click(); });
     Forward1 = Item(Go1, "次に進む(&F)", {}, false, [this] { Forward1Click(); });
+    N11 = Go1->addSeparator();
+    Follow1 = Item(Go1, "末尾を追跡(&T)", {}, true, [this] { Follow1Click(); });
+    Follow1->setCheckable(true);
     N5 = Go1->addSeparator();
     N5->setVisible(false);
     for (int n = 1; n <= 10; ++n) {
@@ -112,7 +115,9 @@ void TForm1::File1Click()
 void TForm1::Edit1Click()
 {
     Copy1->setEnabled(BigView1->CopyToSelBuf(nullptr) > 0);
-    Find1->setEnabled(!CurrentFileName().empty());
+    Find1->setEnabled(!CurrentFileName().empty() || file_.ShownInput());
+    // Standard input has no file for an editor to open.
+    ExecEditor1->setEnabled(!file_.ShownInput());
     const bool findText = !FindText().isEmpty();
     FindN1->setEnabled(findText);
     FindP1->setEnabled(findText);
