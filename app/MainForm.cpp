@@ -1,5 +1,6 @@
 // The main window: construction with its design values, first showing, closing and caption.
 #include "app/MainForm.h"
+#include "app/ViewSettings.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include "app/MainForm.h"
+#include "app/ViewSettings.h"
 #include "bigview/Bigview.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/SettingDlg.h"
@@ -28,14 +29,14 @@ void TForm1::LoadSettings()
     const QRect g = Settings.WindowGeometry(geometry(), minimumSizeHint(), screens, titleBar);
     if (Settings.HasWindowPos()) setGeometry(g);
     else resize(g.size());
-    Settings.ApplyToView(*BigView1);
+    ApplySettingsToView(Settings, *BigView1);
     SetCopyShortcut();
 }
 
 void TForm1::SaveSettings()
 {
     Settings.TakeWindowGeometry(normalGeometry());
-    Settings.TakeFromView(*BigView1);
+    TakeSettingsFromView(Settings, *BigView1);
     platform::TRegistry reg(UserStoreFile);
     if (Settings.Save(reg, logicalDpiY()) == TSettings::TSaveResult::WriteFailed)
         MessageBox(QStringLiteral("レジストリに設定値を書き込めませんでした。"), QStringLiteral("レジストリ書き込み"),
@@ -49,10 +50,10 @@ void TForm1::SetCopyShortcut()
 
 void TForm1::EnvSet1Click()
 {
-    Settings.TakeFromView(*BigView1);
+    TakeSettingsFromView(Settings, *BigView1);
     {
         TSettingDlg dialog(Settings, logicalDpiY(), [this] {
-            Settings.ApplyToView(*BigView1);
+            ApplySettingsToView(Settings, *BigView1);
             SaveSettings();
         }, this);
         dialog.exec();

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "settings/Settings.h"
+#include "app/ViewSettings.h"
 #include "bigview/Bigview.h"
 
 namespace {

@@ -30,6 +30,7 @@
 #include "bigview/BvScreenMap.h"
 #include "bigview/BvScrollAccel.h"
 #include "bigview/ViewFont.h"
+#include "platform/Color.h"
 #include "model/BvJob.h"
 #include "model/BvLines.h"
 #include "model/BvLoad.h"
@@ -50,9 +51,6 @@ enum TScrollCode : int {
     SB_THUMBTRACK = 5, SB_TOP = 6, SB_BOTTOM = 7, SB_ENDSCROLL = 8
 };
 
-// Colours as 0x00BBGGRR values.
-using TColor = uint32_t;
-constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clAqua = 0xFFFF00;
 TColor clWindow();
 QColor ToQColor(TColor c);
 TColor FromQColor(const QColor& c);

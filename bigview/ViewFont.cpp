@@ -86,7 +86,8 @@ const TViewFont::Row& TViewFont::MakeRow(Rows& rows, uint32_t index, bool unicod
         }
         int adv = cells * charWidth_;
         if (c != cp932::Table::kNone && cells > 0 && raw_.supportsCharacter(QChar(c))) {
-            adv = fm.horizontalAdvance(QChar(c));
+            // On a cell grid every advance is its cells: only the glyphs are worth looking up.
+            if (!grid_) adv = fm.horizontalAdvance(QChar(c));
             chars.append(QChar(c));
             at.push_back(t);
         }

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <climits>
 
+#include "bigview/Bigview.h"
 #include "dialogs/DialogFont.h"
 #include "dialogs/ScreenCentre.h"
 

@@ -82,31 +82,6 @@ TSettings::TSaveResult TSettings::Save(platform::TRegistry& reg, int pixelsPerIn
     return ok ? TSaveResult::Saved : TSaveResult::WriteFailed;
 }
 
-// Colours are kept as plain RGB values: the view holds no named colour, so a system colour
-// given to it is already its RGB value of that moment.
-void TSettings::ApplyToView(TBigView& view) const
-{
-    QFont font = view.ViewFont().Font();
-    if (!FontName.isEmpty()) font.setFamily(FontName);  // an empty face leaves the font's
-    if (FontHeight >= 1 && FontHeight <= MaxFontHeight) font.setPixelSize(FontHeight);
-    view.SetViewFont(font);
-    view.SetFontColor(FontColor);
-    view.SetColor(BgColor);
-    view.SetCRColor(CRColor);
-    view.SetCRMark(CRView);
-}
-
-void TSettings::TakeFromView(const TBigView& view)
-{
-    const QFont& font = view.ViewFont().Font();
-    FontName = font.family();
-    if (font.pixelSize() > 0) FontHeight = font.pixelSize();
-    FontColor = view.FontColor();
-    BgColor = view.Color();
-    CRColor = view.CRColor();
-    CRView = view.CRMark();
-}
-
 namespace {
 
 // How far apart two spans [a, a + n) and [b, b + m) lie (0 when they meet), and how much they share.
@@ -160,23 +135,6 @@ void TSettings::TakeWindowGeometry(const QRect& g)
     WindowHeight = g.height();
 }
 
-void ApplyViewDesignValues(TBigView& view)
-{
-    view.SetBvStyle(BvSet({bvClientLow}));
-    view.SetCapacity(0);
-    view.SetPCanLimit(0);
-    view.SetWrapByte(0);
-    view.SetCaret(false);
-    view.SetScOver(false);
-    view.SetSelect(true);
-    view.SetWordWrap(true);
-    view.SetViewFont(TViewFont::DefaultViewFont());
-    view.SetMaxChar(87);
-    view.SetScrollBar(ssVertical);
-    view.SetScrollSense(1);
-    view.SetViewTabStop(8);
-    TSettings().ApplyToView(view);
-}
 
 TDeleteResult DeleteSettings(platform::TRegistry& reg)
 {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "bigview/Bigview.h"
+#include "platform/Color.h"
 
 namespace platform {
 class TRegistry;
@@ -54,9 +54,6 @@ struct TSettings {
     void SetFontPoints(int points, int pixelsPerInch);
     int FontPoints(int pixelsPerInch) const;
 
-    // The view's font (face and height), font colour, colour, line-end colour and marks.
-    void ApplyToView(TBigView& view) const;
-    void TakeFromView(const TBigView& view);
     // The window geometry current with the stored values put in, fitted as a window manager fits
     // a window to the screens (their available areas): no smaller than minimum, no larger than
     // the screen it lands on, and its title bar (the frameTop pixels above its top edge and its
@@ -69,10 +66,6 @@ struct TSettings {
 // nearest(points × pixelsPerInch / 72) and back, exact halves to the even neighbour.
 int PixelsFromPoints(int points, int pixelsPerInch);
 int PointsFromPixels(int pixels, int pixelsPerInch);
-
-// The main window's view as designed: frame, wrapping, scroll bar, tab stops, and the design
-// values of the settings (also what tavuko-render shows and the benchmarks measure).
-void ApplyViewDesignValues(TBigView& view);
 
 // Deleting the settings: this program's key, then the maker's key unless another program's key
 // lies under it. Each outcome has its own message.

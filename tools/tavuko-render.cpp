@@ -22,7 +22,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/Settings.h"
+#include "app/ViewSettings.h"
 #include "bigview/Bigview.h"
 #include "model/BvJob.h"
 #include "model/BvLines.h"

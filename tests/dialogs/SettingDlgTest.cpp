@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "bigview/Bigview.h"
 #include "support/WhenModal.h"
 
 namespace {

@@ -253,42 +253,6 @@ TEST_F(SettingsTest, PointsAndPixelsConvertByTheScreensPixelsPerInch)
     }
 }
 
-TEST_F(SettingsTest, TheViewTakesTheSettingsAndGivesThemBack)
-{
-    TBigView view;
-    ApplyViewDesignValues(view);
-    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("ＭＳ ゴシック"));
-    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 12);
-    EXPECT_EQ(view.FontColor(), clWhite);
-    EXPECT_EQ(view.Color(), clBlack);
-    EXPECT_EQ(view.CRColor(), clAqua);
-    EXPECT_TRUE(view.CRMark());
-    EXPECT_EQ(view.MaxChar(), 87);
-    EXPECT_EQ(view.ViewTabStop(), 8);
-    EXPECT_EQ(view.ScrollBar(), ssVertical);
-
-    const TSettings stored = StoredSettings();
-    stored.ApplyToView(view);
-    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("IPAGothic"));
-    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 16);
-    TSettings back;
-    back.TakeFromView(view);
-    EXPECT_EQ(back.FontName, stored.FontName);
-    EXPECT_EQ(back.FontHeight, 16);
-    EXPECT_EQ(back.FontColor, stored.FontColor);
-    EXPECT_EQ(back.BgColor, stored.BgColor);
-    EXPECT_EQ(back.CRColor, stored.CRColor);
-    EXPECT_EQ(back.CRView, stored.CRView);
-
-    // An empty face leaves the font's face as it is.
-    TSettings noFace = stored;
-    noFace.FontName.clear();
-    noFace.FontHeight = 20;
-    noFace.ApplyToView(view);
-    EXPECT_EQ(view.ViewFont().Font().family(), QStringLiteral("IPAGothic"));
-    EXPECT_EQ(view.ViewFont().Font().pixelSize(), 20);
-}
-
 TEST_F(SettingsTest, StoredGeometryIsFittedToTheScreensAsAWindowManagerFitsIt)
 {
     // Two screens' available areas side by side, the primary first; a title bar of 20 pixels.
