@@ -72,7 +72,7 @@ void TForm1::FormShow()
     LoadSettings();
     // The window is painted first, so that a long load runs in a window on the screen. Requests
     // from other programs come after the file it was started on, whatever arrives first.
-    if (Arguments.empty()) return;
+    if (Arguments.file.empty() && !Arguments.input) return;
     startupOpenPending_ = true;
     QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
 }
@@ -87,7 +87,22 @@ void TForm1::OpenFirstArgument(int tries)
     repaint();  // painted now, and on the screen
     // Ahead of whatever waited for it.
     startupOpenPending_ = false;
-    StartLoad({Arguments.front(), true, -1, {}});
+    const TProgramArguments& a = Arguments;
+    Follow1->setChecked(a.follow);
+    if (a.charset && !a.input) FileCharsets[a.file] = *a.charset;
+    // Followed, it opens at its end, unless a line is asked for.
+    TCurrentFile::TLoad load{a.file, !a.input, -1, [this, line = a.line] {
+                                 if (line > 0) ShowFileLine(line - 1);
+                                 else if (Follow1->isChecked()) ScrollToEnd();
+                             }};
+    load.input = a.input;
+    StartLoad(std::move(load));
+}
+
+void TForm1::ShowFileLine(int org)
+{
+    if (org >= BigView1->GetCountOrg()) ScrollToEnd();
+    else BigView1->SetViewLineStart(BigView1->ConvertIndexFromOrg(org));
 }
 
 void TForm1::closeEvent(QCloseEvent* e)
@@ -122,7 +137,9 @@ void TForm1::UpdateTitle()
 {
     // The file shown names the window, not the one loading.
     const std::string& shown = CurrentFileName();
-    QString title = shown.empty() ? QStringLiteral("Tavuko") : platform::DisplayFileName(shown) + QStringLiteral(" - Tavuko");
+    QString title = file_.ShownInput() ? QStringLiteral("(標準入力) - Tavuko")
+                    : shown.empty()    ? QStringLiteral("Tavuko")
+                                       : platform::DisplayFileName(shown) + QStringLiteral(" - Tavuko");
     const QString findText = FindText();
     if (!findText.isEmpty()) title += QStringLiteral(" (検索\"") + findText + QStringLiteral("\")");
     setWindowTitle(title);

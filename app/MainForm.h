@@ -29,6 +29,7 @@
 #include "app/CurrentFile.h"
 #include "app/History.h"
 #include "app/MailLink.h"
+#include "app/ProgramArguments.h"
 #include "app/ScrollOps.h"
 #include "model/BvLoad.h"
 #include "platform/Charset.h"
@@ -47,6 +48,7 @@ class TLoadProgress;
 class TOpenDialog;
 class TDdeServerConv;
 class TStatusBar;
+class TFollower;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -55,9 +57,9 @@ public:
     explicit TForm1(TBigView* view = nullptr, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The program's arguments after its own name; the first is opened when the window is first
-    // shown, the others are ignored.
-    std::vector<std::string> Arguments;
+    // What the command line asks for: the file (or standard input) opened when the window is
+    // first shown, its encoding, its line at the top, and following it.
+    TProgramArguments Arguments;
 
     // Every message box of the main window goes through here, so that tests can record the
     // text, caption and icon and choose the answer. The default shows a modal QMessageBox.
@@ -109,6 +111,8 @@ public:
     QMenu* Go1 = nullptr;
     QAction* Back1 = nullptr;
     QAction* Forward1 = nullptr;
+    QAction* N11 = nullptr;
+    QAction* Follow1 = nullptr;  // a check item: following the end of the file shown
     QAction* N5 = nullptr;
     QAction* HistP[10] = {};  // HistP1 .. HistP10, data (Tag) 1 .. 10
     QMenu* Setting1 = nullptr;
@@ -131,7 +135,6 @@ public:
     QAction* ReloadP1 = nullptr;
     // Go to line, select all and the status bar's switch (MainFormPlace.cpp).
     QAction* SelectAll1 = nullptr;
-    QAction* N11 = nullptr;
     QAction* GoLine1 = nullptr;
     QAction* StatusBar1 = nullptr;
 
@@ -223,6 +226,10 @@ public:
     bool systemExecuteMacro(const std::string& request);
     // Closing the window closes the mail link and hands open requests on to the next instance.
     void CloseConversations();
+    // Following the end of the file shown as it grows (MainFormFollow.cpp): Follow1Click turns it
+    // on and off; it stops when another file is shown.
+    void Follow1Click();
+    bool Following() const;
     // Help and the readme (MainFormHelp.cpp). ProgramDir: the folder the help and the readme
     // are looked for in (beside it, then in its installation's share/tavuko/); the program's own
     // unless a test chooses another. OpenUrlFn: has the desktop open a file with its program
@@ -274,6 +281,8 @@ private:
 
     // Opens the first argument once the window is on the screen and painted.
     void OpenFirstArgument(int tries);
+    // File line org (from 0) at the top, or the end when the text has no such line.
+    void ShowFileLine(int org);
 
     // Opening (MainFormOpen.cpp). A call asked for while a load, a search or the report of a
     // failed load is in progress waits in pending_ (true: it has been put there).
@@ -282,6 +291,12 @@ private:
     void StartLoad(TCurrentFile::TLoad load);
     void LoadEnded(TBvLoadFailure failure);
     bool Busy() const;
+
+    // Following (MainFormFollow.cpp): started or stopped as a file is shown; a step reads what
+    // came and shows it.
+    void FollowShown();
+    void FollowStep();
+    TFollower* follower_ = nullptr;
 
     bool shown_ = false;
     TOpenDialog* openDialog_ = nullptr;

@@ -7,6 +7,7 @@
 
 void TForm1::ExecEditor1Click()
 {
+    if (file_.ShownInput()) return;  // no file to open (Shift+Enter reaches here too)
     const QString caption = QStringLiteral("エディタの起動");
     if (Settings.EditorName.isEmpty()) {
         MessageBox(QStringLiteral("エディタが指定されていません。"), caption, QMessageBox::Critical);

@@ -68,6 +68,8 @@ void TForm1::CreateMenus()
     N11 = Go1->addSeparator();
     GoLine1 = Item(Go1, "指定行へ移動(&J)...", {}, false, [this] { GoLine1Click(); });
     connect(Go1, &QMenu::aboutToShow, this, [this] { GoLine1->setEnabled(BigView1->GetCountOrg() > 0); });
+    Follow1 = Item(Go1, "末尾を追跡(&T)", {}, true, [this] { Follow1Click(); });
+    Follow1->setCheckable(true);
     N5 = Go1->addSeparator();
     N5->setVisible(false);
     for (int n = 1; n <= 10; ++n) {
@@ -119,7 +121,9 @@ void TForm1::Edit1Click()
 {
     Copy1->setEnabled(BigView1->CopyToSelBuf(nullptr) > 0);
     SelectAll1->setEnabled(BigView1->GetCount() > 0);
-    Find1->setEnabled(!CurrentFileName().empty());
+    Find1->setEnabled(!CurrentFileName().empty() || file_.ShownInput());
+    // Standard input has no file for an editor to open.
+    ExecEditor1->setEnabled(!file_.ShownInput());
     const bool findText = !FindText().isEmpty();
     FindN1->setEnabled(findText);
     FindP1->setEnabled(findText);

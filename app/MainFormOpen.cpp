@@ -1,4 +1,7 @@
 // Opening files: every way of showing a file ends in OpenFile.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDir>
@@ -11,6 +14,7 @@
 #include <array>
 #include <utility>
 
+#include "app/LoadFailureText.h"
 #include "app/LoadProgress.h"
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
@@ -101,42 +105,45 @@ void TForm1::StartLoad(TCurrentFile::TLoad load)
     // The arrow with an hourglass: working, and the window still answers.
     loadCursor_.emplace(Qt::BusyCursor);
     LoadProgress()->Begin();
-    const auto chosen = FileCharsets.find(name);
-    const TBvLoadSource source(name, chosen == FileCharsets.end() ? std::nullopt : std::optional(chosen->second));
+    TBvLoadSource source(name);
+    if (file_.Loading()->input) {
+        // A copy of standard input's descriptor, which the load closes when done.
+        source = TBvLoadSource(fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+        source.charset = Arguments.charset;
+    } else if (const auto chosen = FileCharsets.find(name); chosen != FileCharsets.end()) {
+        source.charset = chosen->second;
+    }
+    source.streams = true;  // a FIFO is read like standard input
     BigView1->BeginLoad(source, TabStopForFile(name), [this](TBvLoadFailure failure) { LoadEnded(failure); });
 }
 
 void TForm1::CancelLoad() { BigView1->CancelLoad(); }
 
-// The view shows the new text already, unless it cannot be shown or the load was cancelled.
+// The view shows the new text already, unless the load was cancelled or failed; then all stays
+// as it was, and a failure says why.
 void TForm1::LoadEnded(TBvLoadFailure failure)
 {
     LoadProgress()->End();
     loadCursor_.reset();
     if (failure == TBvLoadFailure::Cancelled) {
         file_.Cancel();
-    } else if (Shows(failure)) {
+    } else if (failure == TBvLoadFailure::None) {
         const TCurrentFile::TLoad load = file_.Show();
         if (load.historyIndex >= 0) MarkHistoryEntry(load.historyIndex);
         BigView1->setFocus();
         UpdateTitle();
-        Reload1->setEnabled(true);
+        Reload1->setEnabled(!load.input);
         if (load.addToHistory) AddToHistory(load.name);
         UpdateHistoryMoves();
         N5->setVisible(true);
         File1Click();
         if (load.after) load.after();
+        FollowShown();
     } else {
-        // Too large for the memory, too many lines, or a line too long: reported, and nothing shown.
         const TCurrentFile::TLoad load = file_.Fail();
-        if (load.historyIndex >= 0) MarkHistoryEntry(load.historyIndex);
+        const QString name = load.input ? QStringLiteral("(標準入力)") : platform::DisplayFileName(load.name);
         reporting_ = true;
-        MessageBox(QStringLiteral("ファイルが読み込めません。"), QStringLiteral("開く"), QMessageBox::Critical);
-        BigView1->Clear();
-        // The tab width was chosen for the file before it was loaded.
-        BigView1->SetViewTabStop(TabStopForFile(load.name));
-        UpdateTitle();
-        File1Click();
+        MessageBox(LoadFailureText(failure, name, BigView1->LoadRead()), QStringLiteral("開く"), QMessageBox::Critical);
         reporting_ = false;
     }
     if (statusBar_ && failure != TBvLoadFailure::Cancelled) statusBar_->TextChanged();

@@ -6,6 +6,11 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QMessageBox>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/MainForm.h"
@@ -42,11 +47,34 @@ public:
     }
 };
 
+// What standard input brings: a pipe, a FIFO or a file is a text to show; a terminal, a device
+// such as the /dev/null a desktop launcher gives, or nothing at all is none.
+TInputKind StandardInput()
+{
+    struct stat st;
+    if (fstat(STDIN_FILENO, &st) != 0) return TInputKind::Terminal;
+    return S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode) || S_ISREG(st.st_mode) ? TInputKind::Text
+                                                                               : TInputKind::Terminal;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    TApplication app(argc, argv);
+    const TProgramArguments arguments =
+        ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc), StandardInput());
+    const bool japanese = JapaneseMessages(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    switch (arguments.action) {
+    case TProgramArguments::TAction::Help: std::fputs(UsageText(japanese).c_str(), stdout); return 0;
+    case TProgramArguments::TAction::Version: std::fputs(VersionText(), stdout); return 0;
+    case TProgramArguments::TAction::Fail: std::fputs(FailureText(arguments.error, japanese).c_str(), stderr); return 2;
+    case TProgramArguments::TAction::Show: break;
+    }
+    // Qt is given the program's name alone, so that it takes none of its own options from the
+    // command line (its environment variables still work).
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    TApplication app(qtArgc, qtArgv);
     // Qt's own texts (the dialogs' and message boxes' buttons) in the user's language.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -59,7 +87,7 @@ int main(int argc, char** argv)
         TForm1 form;
         TFindDlg findDlg(&form, form.BigView1);
         form.SetFindDlg(&findDlg);
-        form.Arguments.assign(argv + 1, argv + argc);
+        form.Arguments = arguments;
         form.show();
         form.ServeOpenRequests(QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
         app.exec();

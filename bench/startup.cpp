@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     const bool shown = argc > 1 && std::strcmp(argv[1], "--shown") == 0;
     FirstPaint watch([&] { return !shown || form.BigView1->GetCountOrg() > 0; });
     form.BigView1->installEventFilter(&watch);
-    form.Arguments.assign(argv + 1 + shown, argv + argc);
+    if (argc > 1 + shown) form.Arguments.file = argv[1 + shown];
     form.show();
     return app.exec();
 }

@@ -238,3 +238,20 @@ void TBigView::SetTextBuf(const char* buffer)
     LimitToDisplayLines(true);  // the top line stays unless the new text is shorter
     MapUpdate();
 }
+
+// Lines that came at the end of a file followed as it grows: its last line, which may have been
+// cut short, is replaced by the first of them when replaceLast is set. The top line and the
+// selection stay; rows appear below the text's end when it is on view.
+void TBigView::AddTail(bool replaceLast, const std::vector<TBvText>& lines)
+{
+    DropDerive();  // it reads the store, which changes now
+    const bool endOnView = TextEndsOnView();
+    int from = GetCountOrg();
+    size_t i = 0;
+    if (replaceLast && from > 0 && !lines.empty()) store_.Put(--from, lines[i++]);
+    if (i < lines.size()) store_.AddStrings(std::vector<TBvText>(lines.begin() + ptrdiff_t(i), lines.end()));
+    CalcBvLines(from);
+    const int first = ConvertIndexFromOrg(from);
+    const bool widened = Widen(first, GetCount() - first);
+    RedrawAfter(endOnView || widened || first <= viewLineEnd_, [&] { FillView(true); });
+}

@@ -34,12 +34,15 @@ private:
     int clientWidth_;
 };
 
-// The size of the file to load: 0 for what is refused at once (no regular file).
+// The size of the file to load: 0 for what is refused at once (no regular file), the most
+// there is for a pipe or a FIFO, whose end may take any time to come.
 uint64_t SourceSize(const TBvLoadSource& source)
 {
     struct stat st;
     const int r = source.fd >= 0 ? fstat(source.fd, &st) : stat(source.name.c_str(), &st);
-    return r == 0 && S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0;
+    if (r != 0) return 0;
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return UINT64_MAX;
+    return S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0;
 }
 
 // Worth freeing on another thread.
@@ -122,14 +125,17 @@ void TBigView::LoadEnded()
     }
     std::unique_ptr<TBvJob> job = std::move(load_);
     const TBvLoadFailure failure = job->Failure();
-    if (Shows(failure) && !loadKey_.Serves(StagedKey())) {
+    loadRead_ = job->BytesRead();
+    // Only a whole text replaces the one on view; why not is for the owner to say.
+    const bool whole = failure == TBvLoadFailure::None;
+    if (whole && !loadKey_.Serves(StagedKey())) {
         // Derived by settings that changed meanwhile (a resize, say): derived again first.
         staged_ = std::move(job);
         if (derive_) derive_->Cancel();  // it was for the old text; its end starts the new one
         else StartDerive();
         return;
     }
-    if (Shows(failure)) ShowText(*job, loadKey_, job->Rows(), job->Widest());
+    if (whole) ShowText(*job, loadKey_, job->Rows(), job->Widest());
     Dispose(std::move(job));
     FinishLoad(failure);
 }

@@ -135,6 +135,9 @@ public:
     virtual void SaveToFile(const std::string& name) const;
     virtual void SaveToStream(QIODevice& stream) const;
     void PutOrg(int index, const TBvText& s);
+    // Lines appended to the file shown, the last file line replaced by the first of them when
+    // replaceLast is set (it had not ended): derived and drawn without moving the view.
+    void AddTail(bool replaceLast, const std::vector<TBvText>& lines);
     void SetTextBuf(const char* buffer);
 
     // --- find (BigViewFind.cpp) ---
@@ -204,11 +207,14 @@ public:
     // Loads a file on worker threads, its display lines derived by the view's settings with
     // tabStop as the tab width, while the view goes on showing its text (keys, selection and copy
     // work on it). Then, in one step, the view shows the new text from its first line, or, when it
-    // cannot be shown or the load was cancelled, stays as it was; done is called right after, on
-    // this thread, with why the text is not whole (None when it is). A file below SyncLoadBelow
-    // bytes is loaded at once, before BeginLoad returns.
+    // is not whole (a file that cannot be opened, a read error part way, no memory) or the load
+    // was cancelled, stays as it was; done is called right after, on this thread, with why
+    // (None when it was shown). A file below SyncLoadBelow bytes is loaded at once, before
+    // BeginLoad returns; a pipe or a FIFO never is, since it may take any time to end.
     virtual void BeginLoad(const TBvLoadSource& source, int tabStop, std::function<void(TBvLoadFailure)> done);
     bool Loading() const { return bool(loadDone_); }
+    // The bytes the last load that ended had read (for the message of a read error).
+    uint64_t LoadRead() const { return loadRead_; }
     // Ends the running load at its next part; done then hears Cancelled.
     void CancelLoad();
     // How far the running load has got, from 0 to below 1; -1 while the size is unknown.
@@ -471,6 +477,7 @@ private:
     // the derivation running, for the staged text or else the view's own.
     std::unique_ptr<TBvJob> load_;
     std::function<void(TBvLoadFailure)> loadDone_;
+    uint64_t loadRead_ = 0;
     TDeriveKey loadKey_;
     std::unique_ptr<TBvJob> staged_;
     std::unique_ptr<TBvJob> derive_;

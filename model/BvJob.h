@@ -38,6 +38,8 @@ public:
     bool Ended() const { return ended_.load(std::memory_order_acquire); }
     // How far it has got: from 0 to below 1, or -1 while the size is unknown.
     double Progress() const;
+    // The bytes a load has read so far.
+    uint64_t BytesRead() const { return progress_.read.load(std::memory_order_relaxed); }
 
     // The result, once it has ended: why not all of it (Cancelled when stopped), the text loaded
     // (a load), and the display lines when derived, with the longest piece's byte count.

@@ -260,7 +260,8 @@ TBvLoadFailure TBvLoadFile(const TBvLoadSource& source, TBvStrings& store, const
     store.SetSource({source.charset.value_or(TCharset::Cp932), false});
     const std::function<bool()> stopped = [stop] { return stop && stop->load(std::memory_order_relaxed); };
     platform::TFileReader file;
-    if (!(source.fd >= 0 ? file.Open(source.fd) : file.Open(source.name))) return OpenFailure(file.OpenError());
+    if (!(source.fd >= 0 ? file.Open(source.fd, source.streams) : file.Open(source.name, source.streams)))
+        return OpenFailure(file.OpenError());
     file.StopWhen(stop);
     if (progress) file.ReportTo(&progress->read);
     TBvLoadFailure failure = TBvLoadFailure::None;

@@ -35,11 +35,13 @@ inline bool Shows(TBvLoadFailure f)
 }
 
 // What is to be loaded: a file by name, or an open descriptor (the load then owns it), read in
-// the encoding given, or in the one its bytes show when none is.
+// the encoding given, or in the one its bytes show when none is. With streams, a pipe or a FIFO
+// is read to its end (which may take any time) rather than refused as a device.
 struct TBvLoadSource {
     std::string name;
     int fd = -1;
     std::optional<TCharset> charset;
+    bool streams = false;
     TBvLoadSource(std::string n, std::optional<TCharset> c = std::nullopt) : name(std::move(n)), charset(c) {}
     TBvLoadSource(const char* n) : name(n) {}
     explicit TBvLoadSource(int descriptor) : fd(descriptor) {}

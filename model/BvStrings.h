@@ -83,6 +83,10 @@ public:
     // The kinds of line end of a text read whole, by the rule its lines were split by. It looks at
     // the end of every line until it meets a second kind.
     TBvLineEnds LineEnds() const;
+    // Whether the text is held whole (one block, a start per line; Position is then where a
+    // line starts in it), and whether LF ends a line in it (it has no CR).
+    bool HeldWhole() const { return starts_ != nullptr; }
+    bool LfEnds() const { return lfEnds_; }
 
     // The virtual operations, in slot order.
     virtual TBvText GetTextStr() const;

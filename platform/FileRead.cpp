@@ -1,6 +1,7 @@
 #include "platform/FileRead.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +29,8 @@ constexpr auto kSlowChunk = std::chrono::milliseconds(8);
 // One read() call: large enough that the calls cost nothing, small enough that the bytes are
 // split while still in the cache and that a stop is seen soon.
 constexpr size_t kChunk = size_t(8) << 20;
+// How often a reader waiting for a pipe's writer looks at its stop flag.
+constexpr int kStreamStopCheckMs = 50;
 // Files from this size on are read on a second thread while the caller splits what arrived.
 constexpr uint64_t kThreadedFrom = uint64_t(16) << 20;
 // Memory kept free for everything else the program and the system need meanwhile.
@@ -115,7 +118,7 @@ TFileReader::~TFileReader()
     if (fd_ >= 0) close(fd_);
 }
 
-bool TFileReader::Open(const std::string& name)
+bool TFileReader::Open(const std::string& name, bool streams)
 {
     // O_NONBLOCK so that opening a FIFO without a writer returns at once.
     const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -123,19 +126,25 @@ bool TFileReader::Open(const std::string& name)
         openError_ = errno;
         return false;
     }
-    return Open(fd);
+    return Open(fd, streams);
 }
 
-bool TFileReader::Open(int fd)
+bool TFileReader::Open(int fd, bool streams)
 {
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
+        openError_ = errno;
+        close(fd);
+        return false;
+    }
+    stream_ = streams && (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+    if (!S_ISREG(st.st_mode) && !stream_) {
         openError_ = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
         close(fd);
         return false;
     }
     fd_ = fd;
-    size_ = uint64_t(st.st_size);
+    size_ = stream_ ? 0 : uint64_t(st.st_size);
     return true;
 }
 
@@ -161,7 +170,7 @@ void TFileReader::ReadSample(charset::TSample& sample) const
 {
     sample.buffer.clear();
     sample.pieces.clear();
-    if (fd_ < 0) return;
+    if (fd_ < 0 || stream_) return;
     const auto places = charset::TSample::Places(size_);
     size_t total = 0;
     for (const auto& [at, n] : places) total += n;
@@ -274,12 +283,32 @@ void TFileReader::ReadToEnd()
             data_ = static_cast<char*>(p);
             mapped_ = grown;
         }
-        const ssize_t r = Stopped() ? 0 : ReadSome(fd_, data_ + got, mapped_ - got);
+        const ssize_t r = Stopped() ? 0 : stream_ ? ReadStream(data_ + got, mapped_ - got)
+                                                  : ReadSome(fd_, data_ + got, mapped_ - got);
         if (r <= 0) {
             size_ = got;
             return Publish(got, kFinished | (r < 0 ? kReadError : 0));
         }
         got += size_t(r);
+        if (report_) report_->store(got, std::memory_order_relaxed);
+    }
+}
+
+// A pipe or a FIFO: bytes come when the writer writes them, and the end when every writer has
+// closed it. Waiting in poll() rather than in read() lets a stop be seen while the writer is
+// quiet. A FIFO opened before any writer came reports nothing until one does. 0 for the end or
+// a stop, -1 for an error.
+ssize_t TFileReader::ReadStream(char* to, size_t n)
+{
+    for (;;) {
+        if (Stopped()) return 0;
+        pollfd p{fd_, POLLIN, 0};
+        const int ready = poll(&p, 1, kStreamStopCheckMs);
+        if (ready < 0 && errno != EINTR) return -1;
+        if (ready <= 0) continue;
+        const ssize_t r = FileReadCall(fd_, to, n);
+        if (r < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        return r;
     }
 }
 

@@ -37,7 +37,8 @@ bool PopulateMemory(void* begin, size_t bytes);
 // Reads one file into anonymous memory in large read() calls. A file that reports a size is
 // read up to that size, on a second thread when it is large, so that the caller can split the
 // bytes that have arrived while the rest is read; a file that reports size 0 (kernel files such
-// as /proc/cpuinfo) is read whole to its end by Start. A read error ends the bytes at that point.
+// as /proc/cpuinfo), a pipe and a FIFO are read whole to their end by Start. A read error ends
+// the bytes at that point.
 class TFileReader {
 public:
     TFileReader() = default;
@@ -45,12 +46,15 @@ public:
     TFileReader& operator=(const TFileReader&) = delete;
     ~TFileReader();  // stops the reading; frees the memory unless it was adopted
 
-    // Opens name: false for a missing file, a directory, a FIFO, a device or any other
-    // non-regular file, at once and without blocking; OpenError then says why.
-    bool Open(const std::string& name);
-    // Reads from an open descriptor, which the reader then owns (closes); a regular file only, so
-    // far.
-    bool Open(int fd);
+    // Opens name: false for a missing file, a directory, a device or any other non-regular
+    // file, at once and without blocking; OpenError then says why. With streams, a FIFO is
+    // taken too (also one without a writer yet), and read to its end.
+    bool Open(const std::string& name, bool streams = false);
+    // Reads from an open descriptor, which the reader then owns (closes): a regular file, or
+    // with streams also a pipe, a FIFO or a socket.
+    bool Open(int fd, bool streams = false);
+    // Whether it reads a pipe, a FIFO or a socket: no size, and no reading at a place.
+    bool Stream() const { return stream_; }
     // Why Open failed: the errno of opening, EISDIR for a folder, ENODEV for anything else that is
     // no regular file.
     int OpenError() const { return openError_; }
@@ -103,6 +107,7 @@ private:
     static constexpr uint64_t kCount = kReadError - 1;
     void ReadFixed();
     void ReadToEnd();
+    ssize_t ReadStream(char* to, size_t n);
     void Publish(size_t got, uint64_t flags);
     bool PopulateAhead(size_t got);
     bool Stopped() const
@@ -126,6 +131,7 @@ private:
     size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
     uint64_t streamed_ = 0;  // what ReadNext has read
     bool canPopulate_ = true;
+    bool stream_ = false;
 };
 
 // Whether name is a regular file this process can open for reading.

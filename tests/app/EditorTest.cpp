@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <climits>
+#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -130,26 +131,33 @@ TEST_F(EditorCommandTest, TheEditorStartsWithTheExpandedTemplateOrTheMessageSays
         QString message;  // "" when none is shown
         QString paramAfter;
     };
+    // file: a file made in the test's folder ("" for none shown yet); args name it by its leaf.
     const std::vector<Case> cases = {
-        {"xdg-open", "", "/tmp/a b.txt", true, {"/tmp/a b.txt"}, "", "$file"},
         {"xdg-open", "$file", "", true, {}, "", "$file"},
-        {"gvim", "+$line $file", "/tmp/a.txt", true, {"+1", "/tmp/a.txt"}, "", "+$line $file"},
-        {"ed", "$file", "/tmp/a\" --option.txt", true, {"/tmp/a\" --option.txt"}, "", "$file"},
-        {"ed", "\"$file\"", "/tmp/x --evil-option y.txt", true, {"/tmp/x --evil-option y.txt"}, "", "\"$file\""},
-        {"/no/such/editor", "", "/tmp/a.txt", false, {"/tmp/a.txt"}, cannotStart, "$file"},
+        {"xdg-open", "", "a b.txt", true, {"a b.txt"}, "", "$file"},
+        {"gvim", "+$line $file", "a.txt", true, {"+1", "a.txt"}, "", "+$line $file"},
+        {"ed", "$file", "a\" --option.txt", true, {"a\" --option.txt"}, "", "$file"},
+        {"ed", "\"$file\"", "x --evil-option y.txt", true, {"x --evil-option y.txt"}, "", "\"$file\""},
+        {"/no/such/editor", "", "a.txt", false, {"a.txt"}, cannotStart, "$file"},
         // Nothing is started, and the template is left as it was.
-        {"", "", "/tmp/a.txt", true, {}, noEditor, ""},
+        {"", "", "a.txt", true, {}, noEditor, ""},
     };
     for (const Case& c : cases) {
         messages.clear();
         started.clear();
         form->Settings.EditorName = c.name;
         form->Settings.EditorParam = c.param;
-        form->OpenFile(c.file, false);  // a file that is not there is shown under its name
+        Args args = c.args;
+        if (!c.file.empty()) {
+            const std::string name = Write(QString::fromStdString(c.file), "x\r\n");
+            for (std::string& a : args)
+                if (a == c.file) a = name;
+            form->OpenFile(name, false);
+        }
         startSucceeds = c.starts;
         form->ExecEditor1->trigger();
         if (c.name.isEmpty()) EXPECT_TRUE(started.empty());
-        else EXPECT_EQ(started, (std::vector<std::pair<std::string, Args>>{{c.name.toStdString(), c.args}}));
+        else EXPECT_EQ(started, (std::vector<std::pair<std::string, Args>>{{c.name.toStdString(), args}}));
         if (c.message.isEmpty()) {
             EXPECT_TRUE(messages.empty()) << c.name.toStdString();
         } else {
@@ -192,7 +200,8 @@ TEST_F(EditorCommandTest, ARealEditorReceivesTheFileNameAsItsOneArgument)
         const QString record = dir.filePath(QStringLiteral("args%1").arg(++n));
         qputenv("TAVUKO_FAKE_EDITOR_RECORD", QFile::encodeName(record));
         const std::string name = QFile::encodeName(dir.path()).toStdString() + "/" + leaf;
-        form->OpenFile(name, false);  // not there: shown under its name
+        std::ofstream(name) << "x\n";
+        form->OpenFile(name, false);
         form->ExecEditor1Click();
         EXPECT_EQ(WaitForRecordedArgs(record), (Args{"--line=1", name})) << leaf;
     }

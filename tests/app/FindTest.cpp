@@ -348,14 +348,15 @@ TEST_F(FindTest, TheCommandsActOnlyWhileTheirItemsAreEnabled)
 
 TEST_F(FindTest, TheTitleCarriesTheFindTextAcrossOpens)
 {
-    // A C-style path as a file name, and the example of the title rule.
-    form->OpenFile("C:\\doc\\a.txt", false);  // not there: shown under its name
+    // No file shown yet; then a C-style path as a file name, and the example of the title rule.
     dlg->Edit1->setText(QStringLiteral("abc"));
     form->UpdateTitle();
-    EXPECT_EQ(form->windowTitle(), QStringLiteral("C:\\doc\\a.txt - Tavuko (検索\"abc\")"));
-    form->OpenFile("", false);  // no file
-    form->UpdateTitle();
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Tavuko (検索\"abc\")"));
+    const std::string c = WriteTestFile(dir, QStringLiteral("C:\\doc\\a.txt"), "x\r\n");
+    form->OpenFile(c, false);
+    form->UpdateTitle();
+    EXPECT_EQ(form->windowTitle(), QFile::decodeName(QByteArray::fromStdString(c)) + QStringLiteral(" - Tavuko (検索\"abc\")"));
+    EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral("/C:\\doc\\a.txt - Tavuko (検索\"abc\")")));
 
     Open("日本語\r\n", QStringLiteral("一.txt"));
     FindViaDialog(QStringLiteral("日本語 \"x\""));

@@ -25,6 +25,8 @@ struct TViewer {
     explicit TViewer(const QString& program, const QStringList& args = {})
     {
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // As a desktop launcher starts it: standard input is no pipe to read.
+        p.setStandardInputFile(QProcess::nullDevice());
         p.start(program, args);
     }
     ~TViewer()

@@ -1,7 +1,7 @@
 // Opening a file in the main window while the window goes on answering: keys work on the file
 // shown, Esc and closing the window cancel (a cancelled open changes nothing the user sees),
 // what is asked meanwhile runs after in order, the progress shows after half a second, and a
-// read error part way shows the lines read.
+// read error part way is reported with how much was read.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -264,13 +264,18 @@ TEST_F(LoadingTest, TheProgressShowsAfterHalfASecondAndReachesItsEndWithTheText)
     EXPECT_EQ(form->CurrentFileName(), b);
 }
 
-TEST_F(LoadingTest, AReadErrorPartWayShowsTheLinesReadUnderTheFilesName)
+TEST_F(LoadingTest, AReadErrorPartWayIsReportedWithTheBytesReadAndTheFileBeforeStays)
 {
+    Show(Write("a.txt", 'a', 10));
+    const Seen before = Now();
     const std::string b = Write("b.txt", 'b', 100);
     ReadSeam seam(SlowRead);
-    gFailFrom = 31;  // 30 KiB arrive: 30 whole lines
-    Show(b);
-    EXPECT_EQ(form->CurrentFileName(), b);
-    EXPECT_EQ(view->GetCountOrg(), 30);
-    EXPECT_TRUE(messages.empty());
+    gFailFrom = 31;  // 30 KiB arrive
+    form->OpenFile(b, true);
+    ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+    EXPECT_EQ(Now(), before);
+    EXPECT_EQ(view->GetCountOrg(), 10);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains(QFile::decodeName(QByteArray::fromStdString(b)))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("30,720 バイト"))) << messages[0].toStdString();
 }

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <functional>
 #include <new>
 #include <ostream>
@@ -102,8 +104,6 @@ TEST_F(MainFormTest, CaptionIsTavukoOrTheFileNameFollowedByTavuko)
     const std::string name = Write("a b.txt", "abc\r\n");
     Open(name);
     EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(name)) + " - Tavuko");
-    form->OpenFile("", false);  // no file
-    EXPECT_EQ(Caption(), "Tavuko");
     // A Japanese name reads as the file system gives it.
     const std::string jp = Write(QStringLiteral("日本語.txt"), "x");
     Open(jp);
@@ -143,11 +143,10 @@ TEST_F(MainFormTest, ADifferentExtensionBringsItsTabWidthWithTheText)
     EXPECT_EQ(view->ViewTabStop(), 4);
 }
 
-TEST_F(MainFormTest, FirstArgumentIsOpenedWhenFirstShownAndTheRestIgnored)
+TEST_F(MainFormTest, TheCommandLinesFileIsOpenedWhenFirstShown)
 {
     const std::string a = Write("a.txt", "first\r\n");
-    const std::string b = Write("b.txt", "second\r\n");
-    form->Arguments = {a, b};
+    form->Arguments.file = a;
     form->show();
     EXPECT_TRUE(view->Calls.empty());  // not inside the show: the window is painted first
     EXPECT_TRUE(QTest::qWaitFor([&] { return !view->Calls.empty(); }));
@@ -166,7 +165,7 @@ TEST_F(MainFormTest, FirstArgumentIsOpenedWhenFirstShownAndTheRestIgnored)
 TEST_F(MainFormTest, ARequestArrivingAsTheWindowIsFirstShownWaitsForTheCommandLineFile)
 {
     const std::string a = Write("a.txt", "first\r\n"), b = Write("b.txt", "second\r\n");
-    form->Arguments = {a};
+    form->Arguments.file = a;
     form->show();
     EXPECT_TRUE(form->systemExecuteMacro("[Open(\"" + b + "\")]"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->Calls.size() >= 2; }));
@@ -199,9 +198,9 @@ TEST_F(MainFormTest, ARequestArrivingWhileAFailedLoadIsReportedWaitsForItsRecove
         };
         Open(a);
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。"));
+        EXPECT_TRUE(messages[0].text.startsWith(QStringLiteral("ファイルが読み込めません。")));
         ASSERT_TRUE(QTest::qWaitFor([&] { return FirstLine() == "second"; })) << whileTheMessageIsUp;
-        EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Clear", "Load " + b})) << whileTheMessageIsUp;
+        EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a, "Load " + b})) << whileTheMessageIsUp;
         EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
         EXPECT_EQ(form->CurrentFileName(), b);
         EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b}));
@@ -221,59 +220,67 @@ TEST_F(MainFormTest, WithoutArgumentsTheWindowStartsEmptyAtItsDesignSize)
     EXPECT_FALSE(form->Copy1->isEnabled());
 }
 
-TEST_F(MainFormTest, AMissingFileIsShownEmptyWithoutAMessage)
+TEST_F(MainFormTest, AFileThatCannotBeShownIsReportedAndTheWindowStaysAsItWas)
 {
-    const std::string good = Write("a.txt", "text\r\n");
-    Open(good);
-    const std::string missing = QFile::encodeName(dir.filePath("nothing.txt")).toStdString();
-    Open(missing);
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(view->GetCountOrg(), 0);
-    EXPECT_EQ(form->CurrentFileName(), missing);
-    EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(missing)) + " - Tavuko");
-    EXPECT_TRUE(form->Reload1->isEnabled());
-    // A directory reads the same way.
-    Open(QFile::encodeName(dir.path()).toStdString());
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(view->GetCountOrg(), 0);
-}
-
-TEST_F(MainFormTest, ALoadThatCannotBeHeldIsReportedAndLeavesAnEmptyView)
-{
-    for (int round = 0; round < 2; ++round) {
+    const std::string noRead = Write("secret.txt", "x\r\n");
+    chmod(noRead.c_str(), 0);
+    const bool root = geteuid() == 0;  // reads whatever the permissions say
+    const std::string gone = Write("gone.txt", "y\r\n");
+    struct {
+        std::string name;
+        bool noMemory, reload;
+        QString why;
+    } cases[] = {
+        {QFile::encodeName(dir.filePath("nothing.txt")).toStdString(), false, false, "ファイルが見つかりません。"},
+        {QFile::encodeName(dir.path()).toStdString(), false, false, "フォルダーです。ファイルを指定してください。"},
+        {"/dev/null", false, false, "ファイルではありません (デバイスなど)。"},
+        {root ? std::string() : noRead, false, false, "ファイルを読む権限がありません。"},
+        {Write("big.c", "x"), true, false, "大きすぎて、メモリーに読み込めません。"},
+        {gone, false, true, "ファイルが見つかりません。"},  // Reload of a file deleted meanwhile
+    };
+    for (const auto& c : cases) {
+        if (c.name.empty()) continue;
+        SCOPED_TRACE(c.name);
         messages.clear();
-        Open(Write("a.txt", "text\r\n"));
-        ASSERT_EQ(FirstLine(), "text");
+        const std::string shown = c.reload ? c.name : Write("a.txt", "text\r\n");
+        Open(shown);
+        ASSERT_EQ(FirstLine(), c.reload ? "y" : "text");
+        if (c.reload) unlink(c.name.c_str());
         const std::vector<std::string> history = form->History.Entries();
         const bool back = form->Back1->isEnabled(), forward = form->Forward1->isEnabled();
-        const std::string big = Write("big.c", "x");
-        view->NoMemory = true;
-        Open(big);
+        const QString caption = Caption();
+        view->NoMemory = c.noMemory;
+        if (c.reload) form->Reload1Click();
+        else Open(c.name);
         view->NoMemory = false;
         ASSERT_EQ(messages.size(), 1u);
-        // The history and its moves are left as they were.
-        EXPECT_EQ(form->History.Entries(), history);
-        EXPECT_EQ(std::pair(form->Back1->isEnabled(), form->Forward1->isEnabled()), std::pair(back, forward));
-        EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。"));
+        EXPECT_EQ(messages[0].text, QStringLiteral("ファイルが読み込めません。\n\n") +
+                                        QFile::decodeName(QByteArray::fromStdString(c.name)) + "\n" + c.why);
         EXPECT_EQ(messages[0].caption, QStringLiteral("開く"));
         EXPECT_EQ(messages[0].icon, QMessageBox::Critical);
         EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
-        EXPECT_EQ(view->GetCountOrg(), 0);
-        EXPECT_EQ(form->CurrentFileName(), "");
-        EXPECT_EQ(Caption(), "Tavuko");
-        // The tab width was chosen before the load and stays; Reload stays enabled.
-        EXPECT_EQ(view->ViewTabStop(), 4);
+        // The text, its tab width, the name, the caption and the history are as they were.
+        EXPECT_EQ(FirstLine(), c.reload ? "y" : "text");
+        EXPECT_EQ(view->ViewTabStop(), 8);
+        EXPECT_EQ(form->CurrentFileName(), shown);
+        EXPECT_EQ(Caption(), caption);
+        EXPECT_EQ(form->History.Entries(), history);
+        EXPECT_EQ(std::pair(form->Back1->isEnabled(), form->Forward1->isEnabled()), std::pair(back, forward));
         EXPECT_TRUE(form->Reload1->isEnabled());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
-    // Reloading now opens the empty name: still empty, no message, caption "Tavuko".
-    messages.clear();
-    view->Calls.clear();
-    form->Reload1Click();
-    EXPECT_EQ(view->Calls, std::vector<std::string>({"Load "}));
+    chmod(noRead.c_str(), 0600);
+}
+
+TEST_F(MainFormTest, AnEmptyFileOpensAsAnEmptyText)
+{
+    Open(Write("a.txt", "text\r\n"));
+    const std::string empty = Write("empty.txt", "");
+    Open(empty);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(view->GetCountOrg(), 0);
-    EXPECT_EQ(Caption(), "Tavuko");
+    EXPECT_EQ(form->CurrentFileName(), empty);
+    EXPECT_EQ(form->History.Entries().front(), empty);
 }
 
 TEST_F(MainFormTest, AFirstLoadThatRaisesLeavesReloadDisabled)
@@ -462,14 +469,14 @@ TEST_F(MainFormTest, OpenDialogOpensTheChosenFileAndCancelDoesNothing)
     EXPECT_EQ(FirstLine(), "begin");
     EXPECT_EQ(view->ViewTabStop(), 2);
 
-    // A name typed that names no file is opened as well: empty, no message, in the caption.
+    // A name typed that names no file is said to be missing; the file shown stays.
     const std::string typed = QFile::encodeName(dir.filePath("typed.txt")).toStdString();
     choose(typed);
     form->Open1Click();
-    EXPECT_EQ(form->CurrentFileName(), typed);
-    EXPECT_EQ(view->GetCountOrg(), 0);
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(typed)) + " - Tavuko");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.endsWith(QStringLiteral("ファイルが見つかりません。")));
+    EXPECT_EQ(form->CurrentFileName(), name);
+    EXPECT_EQ(FirstLine(), "begin");
 }
 
 TEST_F(MainFormTest, ExitEmptiesTheViewThenCloses)
@@ -484,3 +491,135 @@ TEST_F(MainFormTest, ExitEmptiesTheViewThenCloses)
 }
 
 }  // namespace
+
+namespace {
+
+// Standard input of this process replaced by the read end of a pipe while it lives.
+struct StdinPipe {
+    int saved = dup(STDIN_FILENO);
+    int writer = -1;
+    StdinPipe()
+    {
+        int p[2];
+        if (pipe(p) != 0) return;
+        dup2(p[0], STDIN_FILENO);
+        close(p[0]);
+        writer = p[1];
+    }
+    ~StdinPipe()
+    {
+        if (writer >= 0) close(writer);
+        dup2(saved, STDIN_FILENO);
+        close(saved);
+    }
+};
+
+std::string Numbered(int lines)
+{
+    std::string s;
+    for (int i = 1; i <= lines; ++i) s += "line " + std::to_string(i) + "\n";
+    return s;
+}
+
+}  // namespace
+
+TEST_F(MainFormTest, StandardInputIsReadToItsEndUnderItsOwnTitle)
+{
+    StdinPipe in;
+    ASSERT_GE(in.writer, 0);
+    form->Arguments.input = true;
+    form->Arguments.line = 2;
+    form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->CurrentFile().Loading(); }));
+    ASSERT_EQ(write(in.writer, "first\n", 6), 6);
+    QTest::qWait(100);
+    EXPECT_TRUE(form->CurrentFile().Loading()) << "shown before its end";
+    ASSERT_EQ(write(in.writer, "second\nthird", 12), 12);
+    close(std::exchange(in.writer, -1));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form->CurrentFile().Loading(); }));
+    EXPECT_EQ(view->GetCountOrg(), 3);
+    EXPECT_EQ(view->GetOrg(2).str(), "third");
+    EXPECT_EQ(view->ConvertIndexToOrg(view->ViewLineStart()), 1);  // +2
+    EXPECT_EQ(Caption(), QStringLiteral("(標準入力) - Tavuko"));
+    EXPECT_TRUE(messages.empty());
+    // It cannot be read again, nor opened in an editor; it enters no history.
+    EXPECT_FALSE(form->Reload1->isEnabled());
+    form->Edit1Click();
+    EXPECT_FALSE(form->ExecEditor1->isEnabled());
+    EXPECT_TRUE(form->Find1->isEnabled());
+    EXPECT_TRUE(form->History.Entries().empty());
+    // A file opened after it is an ordinary file again.
+    const std::string a = Write("a.txt", "text\r\n");
+    Open(a);
+    EXPECT_TRUE(form->Reload1->isEnabled());
+    EXPECT_EQ(Caption(), QFile::decodeName(QByteArray::fromStdString(a)) + " - Tavuko");
+}
+
+TEST_F(MainFormTest, TheCommandLinesLineIsAtTheTopOrTheEndIsShown)
+{
+    const std::string a = Write("a.txt", QByteArray::fromStdString(Numbered(300)));
+    for (const auto& [line, top] : {std::pair(50, 49), std::pair(1, 0), std::pair(300, 299), std::pair(301, -1), std::pair(5000, -1)}) {
+        SetUp();
+        form->Arguments.file = a;
+        form->Arguments.line = line;
+        form->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 300; }));
+        // -1: the end is shown, the last line at the bottom.
+        const int want = top >= 0 ? top : view->GetCount() - view->ViewLines();
+        EXPECT_EQ(view->ViewLineStart(), want) << line;
+        TearDown();
+    }
+}
+
+TEST_F(MainFormTest, AFileFollowedShowsWhatIsAppendedAndStaysAtTheEnd)
+{
+    const std::string a = Write("log", QByteArray::fromStdString(Numbered(100)));
+    form->Arguments.file = a;
+    form->Arguments.follow = true;
+    form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 100; }));
+    EXPECT_TRUE(form->Follow1->isChecked());
+    EXPECT_TRUE(form->Following());
+    EXPECT_EQ(view->ViewLineEnd(), view->GetCount() - 1) << "followed, it opens at its end";
+    const auto append = [&](const std::string& bytes) {
+        FILE* f = std::fopen(a.c_str(), "ab");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    };
+    const auto lastShown = [&] { return view->GetOrg(view->ConvertIndexToOrg(view->ViewLineEnd())).str(); };
+    // A last line without its end is completed when the rest comes.
+    append("line 101\nline 1");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 102; }));
+    EXPECT_EQ(view->GetOrg(101).str(), "line 1");
+    EXPECT_EQ(lastShown(), "line 1");
+    append("02\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetOrg(101).str() == "line 102"; }));
+    EXPECT_EQ(view->GetCountOrg(), 102);
+    EXPECT_EQ(lastShown(), "line 102") << "the view stays at the end";
+    // Scrolled up, the view stays where it is; End follows again.
+    form->ScrollToTop();
+    append("line 103\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 103; }));
+    EXPECT_EQ(view->ViewLineStart(), 0);
+    form->ScrollToEnd();
+    append("line 104\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 104; }));
+    EXPECT_EQ(lastShown(), "line 104");
+    // Rotated: the file moved away and a new one made at its name is read from its start.
+    ASSERT_EQ(rename(a.c_str(), (a + ".1").c_str()), 0);
+    QTest::qWait(50);
+    Write("log", "new 1\nnew 2\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 2 && view->GetOrg(0).str() == "new 1"; }));
+    append("new 3\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 3; }));
+    // Cut to nothing and written anew (copy and truncate): read from its start as well.
+    ASSERT_EQ(truncate(a.c_str(), 0), 0);
+    append("after\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() == 1 && FirstLine() == "after"; }));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(form->CurrentFileName(), a);
+    // Another file shown ends the following.
+    Open(Write("b.txt", "b\n"));
+    EXPECT_FALSE(form->Follow1->isChecked());
+    EXPECT_FALSE(form->Following());
+}

@@ -55,6 +55,7 @@ std::vector<Menu> DesignedMenus()
         {&TForm1::Forward1, "次に進む(&F)\tAlt+→", {}, false, true},
         Sep(&TForm1::N11),
         {&TForm1::GoLine1, "指定行へ移動(&J)...", {}, false, true},
+        {&TForm1::Follow1, "末尾を追跡(&T)", {}, true, true},
         Sep(&TForm1::N5, false),
     };
     static const char* const hist[] = {"&1", "&2", "&3", "&4", "&5", "&6", "&7", "&8", "&9", "&0"};

@@ -46,6 +46,8 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // As a desktop launcher starts it: standard input is no pipe to read.
+        program.setStandardInputFile(QProcess::nullDevice());
         program.start(ProgramPath, {});
         if (!program.waitForStarted(5000)) return {};
         QString window;

@@ -143,7 +143,7 @@ TEST_F(SettingsFormTest, StoredValuesAreInForceFromTheFirstShowingBeforeTheFirst
         "\"CRColor\"=dword:000000ff\n");
     const QString text = dir.filePath(QStringLiteral("a.txt"));
     Put("line\r\n", text);
-    form->Arguments = {QFile::encodeName(text).toStdString()};
+    form->Arguments.file = QFile::encodeName(text).toStdString();
     form->show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() > 0; }));
     EXPECT_EQ(view->FontHeightAtLoad, 16);  // 12 points at 96 per inch, already when the file opened
@@ -283,7 +283,7 @@ TEST_F(SettingsFormTest, TheSettingsDialogAppliesAndSavesOnOkAndCancelChangesNot
 {
     const QString text = dir.filePath(QStringLiteral("a.txt"));
     Put("line one\r\nline two\r\n", text);
-    form->Arguments = {QFile::encodeName(text).toStdString()};
+    form->Arguments.file = QFile::encodeName(text).toStdString();
     ShowActive();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->GetCountOrg() > 0; }));
     ASSERT_TRUE(MapShows(*view, clAqua));  // the line-end marks

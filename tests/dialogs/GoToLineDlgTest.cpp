@@ -58,7 +58,9 @@ TEST(GoToLineDlg, TypedNumbersAndEnterOrEscape)
         QTest::keyClick(QApplication::focusWidget(), c.end);
         EXPECT_FALSE(d.isVisible()) << what;
         EXPECT_EQ(d.result(), c.accepted ? QDialog::Accepted : QDialog::Rejected) << what;
-        if (c.accepted) EXPECT_EQ(d.Line(), c.line) << what;
+        if (c.accepted) {
+            EXPECT_EQ(d.Line(), c.line) << what;
+        }
     }
 }
 

@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <fstream>
+#include <atomic>
 #include <future>
+#include <thread>
 #include <sstream>
 
 #include "support/ReadSeam.h"
@@ -169,4 +171,79 @@ TEST_F(FileReadTest, MemoryThatRunsOutWhileReadingStopsTheRead)
         },
         std::bad_alloc);
     EXPECT_LT(have, size_t(200) << 20);
+}
+
+TEST_F(FileReadTest, PipesAndFifosAreReadToTheirEndWhenStreamsAreTaken)
+{
+    const std::string bytes = Pattern(300000);
+    // The writer writes in parts, pausing between them, and then closes its end.
+    const auto writeSlowly = [&](int fd) {
+        for (size_t at = 0; at < bytes.size(); at += 70000) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const size_t n = std::min<size_t>(70000, bytes.size() - at);
+            for (size_t done = 0; done < n;) done += size_t(write(fd, bytes.data() + at + done, n - done));
+        }
+        close(fd);
+    };
+    {
+        int p[2];
+        ASSERT_EQ(pipe(p), 0);
+        TFileReader f;
+        ASSERT_TRUE(f.Open(p[0], true));
+        EXPECT_TRUE(f.Stream());
+        std::thread writer(writeSlowly, p[1]);
+        f.Start();
+        writer.join();
+        EXPECT_TRUE(f.Finished());
+        EXPECT_FALSE(f.ReadFailed());
+        EXPECT_TRUE(std::string(f.Data(), f.Wait(0)) == bytes);
+    }
+    {
+        // A FIFO opened before its writer comes waits for it instead of ending empty.
+        const std::string fifo = dir.filePath("fifo").toStdString();
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        TFileReader f;
+        ASSERT_TRUE(f.Open(fifo, true));
+        std::thread writer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            writeSlowly(open(fifo.c_str(), O_WRONLY));
+        });
+        f.Start();
+        writer.join();
+        EXPECT_TRUE(std::string(f.Data(), f.Wait(0)) == bytes);
+    }
+    {
+        // Without streams a pipe is refused, as any device is.
+        int p[2];
+        ASSERT_EQ(pipe(p), 0);
+        TFileReader f;
+        EXPECT_FALSE(f.Open(p[0]));
+        EXPECT_EQ(f.OpenError(), ENODEV);
+        close(p[1]);
+    }
+}
+
+TEST_F(FileReadTest, AStopReachesAReaderWaitingForAQuietWriter)
+{
+    int p[2];
+    ASSERT_EQ(pipe(p), 0);
+    ASSERT_EQ(write(p[1], "abc", 3), 3);
+    std::atomic<bool> stop{false};
+    std::atomic<uint64_t> read{0};
+    TFileReader f;
+    ASSERT_TRUE(f.Open(p[0], true));
+    f.StopWhen(&stop);
+    f.ReportTo(&read);
+    std::thread stopper([&] {
+        // The bytes that came are counted while the reader waits for more.
+        for (int i = 0; i < 200 && read.load() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop = true;
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    f.Start();
+    stopper.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+    EXPECT_EQ(read.load(), 3u);
+    EXPECT_TRUE(f.Finished());
+    close(p[1]);
 }
