@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-TBvCutRule::TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int wrapByte)
+TBvCutRule::TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int fixedColumns)
     : map(measure, encoding, tabDistance),
-      wrapByte(wrapByte),
+      wrapByte(fixedColumns),
       clientWidth(measure.ClientWidth()),
       xWidth(measure.TabbedTextWidth(encoding, "x", 1, tabDistance)),
       charWidth(measure.CharWidth()),

@@ -31,7 +31,7 @@ struct TBvCutRule {
     int64_t uniformLimit = 0;
     int64_t uniformFit = 0;
 
-    TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int wrapByte);
+    TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int fixedColumns);
 };
 
 namespace bvcut {

@@ -52,10 +52,10 @@ protected:
     {
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8, uint32_t(bytes.size()), bytes.data());
     }
-    bool Find(const std::string& cls, const std::string& title)
+    bool Find(const std::string& windowClass, const std::string& windowTitle)
     {
         xcb_aux_sync();
-        return FindX11Window(nullptr, cls, title);
+        return FindX11Window(nullptr, windowClass, windowTitle);
     }
     void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
 
