@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <random>
 #include <thread>
@@ -163,12 +164,18 @@ TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
     view->SetSelStart({5, 31});
     view->SetSelEnd({9, 32});
     ReadSeam seam(SlowRead);
-    // The reading thread says when; the window's own thread presses Esc.
-    std::atomic<bool> escDue{false};
+    // The reading thread says when and waits while the window's own thread presses Esc, so that
+    // the load cannot end before the key is handled, however slow the machine.
+    std::atomic<bool> escDue{false}, escDone{false};
     QTimer presser;
     presser.setInterval(1);
     QObject::connect(&presser, &QTimer::timeout, [&] {
-        if (escDue.exchange(false)) PostKey(Qt::Key_Escape);
+        if (!escDue.exchange(false)) return;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &press);
+        QCoreApplication::sendEvent(view, &release);
+        escDone = true;
     });
     presser.start();
     std::mt19937 rng(2024);
@@ -176,8 +183,11 @@ TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
         const Seen before = Now();
         const int at = 1 + int(rng() % 180);  // every file here takes 200 reads and more
         gCalls = 0;
-        gOnRead = [&escDue, at](int call) {
-            if (call == at) escDue = true;
+        escDone = false;
+        gOnRead = [&escDue, &escDone, at](int call) {
+            if (call != at) return;
+            escDue = true;
+            for (int waited = 0; !escDone && waited < 10000; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         // Every kind of open: a new file, Forward in the history, reload.
         switch (round % 3) {
