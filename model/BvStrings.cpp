@@ -388,7 +388,9 @@ void TBvStrings::LoadFromStream(QIODevice& stream)
 
 TBvLineEnds TBvStrings::LineEnds() const
 {
-    if (!starts_) return TBvLineEnds::None;
+    if (!starts_ || count_ == 0) return TBvLineEnds::None;
+    // Without any CR every line but the last ends at its LF: nothing to look at.
+    if (lfEnds_) return count_ > 1 || LineEndAt(Start(0), Start(1)) > 0 ? TBvLineEnds::Lf : TBvLineEnds::None;
     TBvLineEnds seen = TBvLineEnds::None;
     for (int i = 0; i < count_; ++i) {
         const uint64_t from = Start(i), next = Start(i + 1);
