@@ -369,8 +369,10 @@ void TBigView::WMSetFocus()
     if (caret_) SetCaret(true);
     caretTimer_->start();
     if (frame_.Has(bvMove)) {
+        // In front of its siblings and painted there at once, without running the event loop
+        // inside a focus handler (a load's end or a search could run within it).
         raise();
-        QCoreApplication::processEvents();
+        repaint();
     }
 }
 

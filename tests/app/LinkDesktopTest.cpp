@@ -25,6 +25,7 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "platform/FileRead.h"
+#include "support/RunEventsUntil.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -41,18 +42,6 @@ public:
         TBigView::BeginLoad(source, tabStop, std::move(done));
     }
 };
-
-// Runs the event loop until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& done, int ms = 15000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 QString OpenLine(const QString& path) { return QStringLiteral("[Open(\"%1\")]").arg(path); }
 
@@ -122,7 +111,7 @@ TEST_F(OpenRequestDesktopTest, AThousandRequestsOpenEveryFileInOrderAndTheWindow
     QProcess flood;
     flood.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     flood.start(QStringLiteral(TAVUKO_SEND_REQUESTS), {busName, list});
-    ASSERT_TRUE(WaitFor([&] { return flood.state() == QProcess::NotRunning; }, 120000));
+    ASSERT_TRUE(RunEventsUntil([&] { return flood.state() == QProcess::NotRunning; }, 120000));
     ticker.stop();
 
     EXPECT_EQ(flood.readAllStandardOutput().trimmed(), "true 1000 false 0 error 0");
@@ -154,7 +143,7 @@ TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnswe
     };
     const QDBusPendingCall empty = secondCall;
     QDBusPendingCall firstCall = Send(OpenLine(QFile::decodeName(first.c_str())));
-    ASSERT_TRUE(WaitFor([&] { return firstCall.isFinished() && secondCall.isFinished() && empty.isFinished(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return firstCall.isFinished() && secondCall.isFinished() && empty.isFinished(); }));
     EXPECT_EQ(loadsDuringMessage, std::vector<std::string>{first});
     EXPECT_EQ(view->Loads, (std::vector<std::string>{first, second}));
     EXPECT_EQ(messages.size(), 1u);
@@ -166,11 +155,11 @@ TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnswe
 
 TEST_F(OpenRequestDesktopTest, AClosedWindowGivesUpTheNameAndGetsNoMoreRequests)
 {
-    ASSERT_TRUE(WaitFor([&] { return sender.interface()->isServiceRegistered(busName).value(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return sender.interface()->isServiceRegistered(busName).value(); }));
     form->close();
     EXPECT_FALSE(sender.interface()->isServiceRegistered(busName).value());
     QDBusPendingCall c = Send(OpenLine(QStringLiteral("/x")));
-    ASSERT_TRUE(WaitFor([&] { return c.isFinished(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return c.isFinished(); }));
     EXPECT_TRUE(c.isError());
     EXPECT_TRUE(view->Loads.empty());
 }

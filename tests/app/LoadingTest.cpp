@@ -25,6 +25,7 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "support/ReadSeam.h"
+#include "support/RunEventsUntil.h"
 #include "support/TestFiles.h"
 
 namespace {
@@ -44,17 +45,6 @@ ssize_t SlowRead(int fd, void* b, size_t n)
         return -1;
     }
     return ::read(fd, b, std::min<size_t>(n, 1024));
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 // Everything of the window a user sees of an open, to compare before and after.
@@ -104,7 +94,7 @@ protected:
     void Show(const std::string& name)
     {
         form->OpenFile(name, true);
-        ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+        ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); }));
     }
     Seen Now() const
     {
@@ -136,12 +126,12 @@ TEST_F(LoadingTest, KeysWorkOnTheFileShownAndEscCancelsTheLoadWithoutClosingTheW
     // The file shown answers its keys while the other loads.
     const int top = view->ViewLineStart();
     PostKey(Qt::Key_Down);
-    ASSERT_TRUE(WaitFor([&] { return view->ViewLineStart() == top + 1; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return view->ViewLineStart() == top + 1; }));
     ASSERT_TRUE(form->CurrentFile().Loading());
     EXPECT_EQ(form->windowTitle(), QFile::decodeName(a.c_str()) + " - Tavuko");  // named by the file shown
     const Seen before = Now();
     PostKey(Qt::Key_Escape);
-    ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); }));
     EXPECT_EQ(Now(), before);
     EXPECT_LT(gCalls.load(), 2500) << "the load went on after Esc";
     QTest::qWait(30);
@@ -150,7 +140,7 @@ TEST_F(LoadingTest, KeysWorkOnTheFileShownAndEscCancelsTheLoadWithoutClosingTheW
 
     // With no load, Esc is the command it always was: the window closes.
     PostKey(Qt::Key_Escape);
-    EXPECT_TRUE(WaitFor([&] { return !form->isVisible(); }));
+    EXPECT_TRUE(RunEventsUntil([&] { return !form->isVisible(); }));
 }
 
 TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
@@ -159,7 +149,7 @@ TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
     Show(a);
     Show(Write("a2.txt", 'c'));
     form->Back1Click();  // a history with a place in it
-    ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); }));
     view->SetViewLineStart(30);
     view->SetSelStart({5, 31});
     view->SetSelEnd({9, 32});
@@ -195,7 +185,7 @@ TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
         case 1: form->Forward1Click(); break;
         case 2: form->Reload1Click(); break;
         }
-        ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); })) << round;
+        ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); })) << round;
         gOnRead = nullptr;
         EXPECT_EQ(Now(), before) << "round " << round << ", cancelled at read " << at;
         EXPECT_TRUE(form->isVisible());
@@ -215,7 +205,7 @@ TEST_F(LoadingTest, ClosingTheWindowCancelsTheLoad)
     t.start();
     form->close();
     EXPECT_FALSE(form->isVisible());
-    ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); }));
     EXPECT_LT(t.elapsed(), 2000);
     EXPECT_LT(gCalls.load(), 4000);
     EXPECT_EQ(form->CurrentFileName(), a);
@@ -241,7 +231,7 @@ TEST_F(LoadingTest, OpensDropsAndRequestsDuringALoadRunAfterItInOrder)
     QMetaObject::invokeMethod(form.get(), [&] { form->systemExecuteMacro("[Open(\"" + requested + "\")]"); },
                               Qt::QueuedConnection);
     QMetaObject::invokeMethod(form.get(), [&] { form->OpenFile(again, true); }, Qt::QueuedConnection);
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(RunEventsUntil([&] {
         note();
         return form->CurrentFileName() == again && !form->CurrentFile().Loading();
     }));
@@ -261,7 +251,7 @@ TEST_F(LoadingTest, TheProgressShowsAfterHalfASecondAndReachesItsEndWithTheText)
     EXPECT_TRUE(!form->LoadProgress()->Bar() || !form->LoadProgress()->Bar()->isVisible()) << "shown too soon";
     now = 600;
     std::vector<int> values;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(RunEventsUntil([&] {
         if (QProgressBar* bar = form->LoadProgress()->Bar(); bar && bar->isVisible()) values.push_back(bar->value());
         return !form->CurrentFile().Loading();
     }));
@@ -282,7 +272,7 @@ TEST_F(LoadingTest, AReadErrorPartWayIsReportedWithTheBytesReadAndTheFileBeforeS
     ReadSeam seam(SlowRead);
     gFailFrom = 31;  // 30 KiB arrive
     form->OpenFile(b, true);
-    ASSERT_TRUE(WaitFor([&] { return !form->CurrentFile().Loading(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !form->CurrentFile().Loading(); }));
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(view->GetCountOrg(), 10);
     ASSERT_EQ(messages.size(), 1u);

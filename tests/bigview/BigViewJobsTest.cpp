@@ -16,6 +16,7 @@
 
 #include "bigview/Bigview.h"
 #include "support/ReadSeam.h"
+#include "support/RunEventsUntil.h"
 
 namespace {
 
@@ -40,17 +41,6 @@ ssize_t SlowRead(int fd, void* b, size_t n)
 {
     std::this_thread::sleep_for(std::chrono::microseconds(gSleepUs.load()));
     return ::read(fd, b, std::min<size_t>(n, 4096));
-}
-
-bool WaitFor(const std::function<bool()>& done, int ms = 20000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
 }
 
 // What the view shows and where, to compare before and after.
@@ -147,7 +137,7 @@ TEST_F(BigViewJobsTest, ALoadKeepsTheOldTextOnViewUntilTheNewOneIsShownInOneStep
     });
     EXPECT_TRUE(v.Loading());
     int turns = 0;
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(RunEventsUntil([&] {
         if (done.empty()) {
             ++turns;
             EXPECT_EQ(Now(), before) << "turn " << turns;  // the old text, exactly as it was
@@ -177,7 +167,7 @@ TEST_F(BigViewJobsTest, ACancelledLoadChangesNothingWhereverTheCancelComes)
         t.start();
         while (t.elapsed() < waitMs && done.empty()) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
         v.CancelLoad();
-        ASSERT_TRUE(WaitFor([&] { return !done.empty(); })) << round;
+        ASSERT_TRUE(RunEventsUntil([&] { return !done.empty(); })) << round;
         ASSERT_EQ(done.size(), 1u);
         if (done[0] == TBvLoadFailure::Cancelled) {
             EXPECT_EQ(Now(), before) << round;
@@ -199,7 +189,7 @@ TEST_F(BigViewJobsTest, AResizeDuringALoadReachesTheNewText)
     v.BeginLoad(name, 8, [&](TBvLoadFailure) { done = true; });
     QCoreApplication::processEvents();
     v.resize(180, 200);  // the load's display lines are cut for the old width
-    ASSERT_TRUE(WaitFor([&] { return done && !v.Rederiving(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return done && !v.Rederiving(); }));
     EXPECT_EQ(v.GetCountOrg(), 1500);
     EXPECT_EQ(Pieces(v), Fresh(180));
     EXPECT_GT(v.GetCount(), 1500);
@@ -219,7 +209,7 @@ TEST_F(BigViewJobsTest, ABurstOfResizesDerivesOnlyTheLastWidthKeepingTheTopFileL
         v.resize(w, 200);
         QCoreApplication::processEvents();
     }
-    ASSERT_TRUE(WaitFor([&] { return !v.Rederiving(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !v.Rederiving(); }));
     EXPECT_EQ(v.RowsTaken(), taken + 1);
     EXPECT_EQ(Pieces(v), Fresh(160));
     EXPECT_EQ(v.ConvertIndexToOrg(v.ViewLineStart()), 123456);
@@ -235,7 +225,7 @@ TEST_F(BigViewJobsTest, WhileLinesAreDerivedAgainTheMapKeepsWhatItShows)
     v.SetViewLineStart(10);  // scrolls, but draws nothing from lines about to go
     EXPECT_EQ(v.RowsRendered(), rows);
     EXPECT_EQ(v.MapImage(), shown);
-    ASSERT_TRUE(WaitFor([&] { return !v.Rederiving(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !v.Rederiving(); }));
     EXPECT_GT(v.RowsRendered(), rows);
     EXPECT_EQ(v.DisplayLines().Piece(0).Len, 20);
     v.MapUpdate();
@@ -256,6 +246,6 @@ TEST_F(BigViewJobsTest, WhileAHoldLivesTheTextIsNotReplaced)
         EXPECT_FALSE(done);
         EXPECT_EQ(v.GetOrg(0).str()[0], 'a');
     }
-    ASSERT_TRUE(WaitFor([&] { return done; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return done; }));
     EXPECT_EQ(v.GetOrg(0).str()[0], 'b');
 }
