@@ -5,7 +5,8 @@
 //
 // It is the façade with every documented name; the self-contained machines inside it are
 // classes of their own that it owns: the screen map (BvScreenMap), the scroll-step accelerator
-// (BvScrollAccel), the frame (BvFrame) and the selection with its pointer rules (BvSelection). Its operations are spread over files by concern:
+// (BvScrollAccel), the frame (BvFrame) and the selection with its pointer rules (BvSelection).
+// Its operations are spread over files by concern:
 //   BigView.cpp         construction, properties, metrics, scroll ranges, window events
 //   BigViewMap.cpp      the map operations and Paint
 //   BigViewScroll.cpp   top line, scroll positions, scroll-bar requests
