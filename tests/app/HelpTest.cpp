@@ -35,7 +35,10 @@ void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString()
 
 namespace {
 
-QString SourceHelpFile() { return qEnvironmentVariable("TAVUKO_SOURCE_DIR") + QStringLiteral("/resources/TAVUKO.HTML"); }
+QString SourceHelpFile()
+{
+    return qEnvironmentVariable("TAVUKO_SOURCE_DIR") + QStringLiteral("/resources/TAVUKO.HTML");
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -124,7 +127,8 @@ TEST(HelpWindow, AMissingHelpFileIsSaidInTheWindow)
     const QString missing = QStringLiteral("/nonexistent/dir/TAVUKO.HTML");
     help.ShowContents(missing);
     EXPECT_TRUE(help.isVisible());
-    EXPECT_TRUE(help.Browser->toPlainText().contains(QStringLiteral("ヘルプファイル /nonexistent/dir/TAVUKO.HTML が見つかりません。")))
+    EXPECT_TRUE(help.Browser->toPlainText().contains(
+        QStringLiteral("ヘルプファイル /nonexistent/dir/TAVUKO.HTML が見つかりません。")))
         << help.Browser->toPlainText().toStdString();
     // Once the file is there, the next request shows it.
     QTemporaryDir dir;
@@ -161,10 +165,7 @@ protected:
         ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share));
         form->ProgramDir = bin;
     }
-    void TearDown() override
-    {
-        form.reset();
-    }
+    void TearDown() override { form.reset(); }
 
     QTemporaryDir dir;
     QString bin, share;
@@ -222,7 +223,8 @@ TEST(Help, TheHelpFileNamesEverySettingOfTheSettingsDialog)
     TSettings settings;
     TSettingDlg dialog(settings, 96, [] {});
     for (int i = 0; i < dialog.PageControl1->count(); ++i)
-        EXPECT_TRUE(text.contains(AsWritten(dialog.PageControl1->tabText(i)))) << dialog.PageControl1->tabText(i).toStdString();
+        EXPECT_TRUE(text.contains(AsWritten(dialog.PageControl1->tabText(i))))
+            << dialog.PageControl1->tabText(i).toStdString();
     int named = 0;
     for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
         if (b->window() != &dialog || b == dialog.OKBtn || b == dialog.CancelBtn) continue;  // not the choosers' own
@@ -230,7 +232,8 @@ TEST(Help, TheHelpFileNamesEverySettingOfTheSettingsDialog)
         ++named;
     }
     EXPECT_GE(named, 11);  // five choosers and six check boxes
-    for (const QLabel* l : {dialog.Label4, dialog.Label1}) EXPECT_TRUE(text.contains(l->text())) << l->text().toStdString();
+    for (const QLabel* l : {dialog.Label4, dialog.Label1})
+        EXPECT_TRUE(text.contains(l->text())) << l->text().toStdString();
 }
 
 TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)
@@ -264,7 +267,8 @@ TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)
 
 TEST_F(HelpFormTest, TheReadmeIsOpenedByTheDesktopOrItsFailureSaid)
 {
-    const QString failure = QStringLiteral("TAVUKO.TXTを開く|TAVUKO.TXTが開けません。|") + QString::number(QMessageBox::Critical);
+    const QString failure =
+        QStringLiteral("TAVUKO.TXTを開く|TAVUKO.TXTが開けません。|") + QString::number(QMessageBox::Critical);
     enum Where { Missing, Beside, Installed, AFolder };
     struct Case {
         Where where;
@@ -273,8 +277,8 @@ TEST_F(HelpFormTest, TheReadmeIsOpenedByTheDesktopOrItsFailureSaid)
         bool failed;  // the failure message was shown
     };
     const Case cases[] = {
-        {Beside, true, true, false},     {Installed, true, true, false}, {Beside, false, true, true},
-        {Missing, true, false, true},    {AFolder, true, false, true},
+        {Beside, true, true, false},  {Installed, true, true, false}, {Beside, false, true, true},
+        {Missing, true, false, true}, {AFolder, true, false, true},
     };
     for (const Case& c : cases) {
         for (const QString& d : {bin, share}) {
