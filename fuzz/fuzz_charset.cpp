@@ -3,7 +3,7 @@
 // and bytes given in parts transcode as they do at once.
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "platform/Charset.h"
 #include "support/EncodingOracle.h"
 

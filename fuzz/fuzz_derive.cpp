@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "model/BvLines.h"
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
+#include "support/CellMeasure.h"
 #include "support/DeriveOracle.h"
 #include "support/EncodingOracle.h"
 

@@ -3,7 +3,8 @@
 // mapping landing on characters' first bytes, in order.
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
+#include "support/CellMeasure.h"
 #include "model/BvMeasure.h"
 #include "support/EncodingOracle.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "model/BvFind.h"
 #include "model/BvStrings.h"
 #include "support/FindReference.h"

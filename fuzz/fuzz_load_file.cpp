@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "model/BvStrings.h"
 #include "platform/Charset.h"
 #include "support/FileLineOracle.h"
