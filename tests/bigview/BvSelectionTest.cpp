@@ -33,9 +33,9 @@ TEST(BvSelection, PositionsAreKeptWithinTheDisplayLines)
 {
     Lines t({"abc", "", "\x82\xa0\x82\xa2"});  // あい in code page 932
     TBvSelection sel(t.lines);
+    // clang-format off
     const struct {
         TDispPos in, out;
-        // clang-format off
     } cases[] = {
         {P(2, 0), P(2, 0)},    {P(4, 0), P(4, 0)},   {P(9, 0), P(4, 0)},       {P(-3, 0), P(0, 0)},
         {P(5, 1), P(1, 1)},    {P(3, 2), P(3, 2)},   {P(7, 2), P(5, 2)},       {P(2, 3), P(2, 2)},
@@ -157,11 +157,11 @@ TEST(BvSelection, ADragNotesThePointerAndEachPassScrollsTowardsIt)
     TBvSelection sel(t.lines);
     EXPECT_FALSE(sel.DragTo(5, 5)) << "no drag yet";
     sel.Press(true);
+    // clang-format off
     const struct {
         int x, y;
         bool lastShown;
         int lines, columns;
-        // clang-format off
     } cases[] = {
         {10, 10, false, 0, 0},  {10, -1, false, -1, 0}, {10, -1, true, -1, 0},   {10, 101, false, 1, 0},
         {10, 101, true, 0, 0},  {10, 100, false, 0, 0}, {-1, 10, false, 0, -1},  {201, 10, false, 0, 1},
@@ -184,13 +184,13 @@ TEST(BvSelection, ADragNotesThePointerAndEachPassScrollsTowardsIt)
 
 TEST(BvSelection, TheWordOfADoubleClickInEveryEncoding)
 {
+    // clang-format off
     const struct {
         const char* name;
         TCharset charset;
         std::string line;
         int x;            // the byte column pointed at
         int first, last;  // the span selected
-        // clang-format off
     } cases[] = {
         {"a word, from its middle", TCharset::Cp932, "ab_c9 x", 3, 1, 6},
         {"a word, from its last byte", TCharset::Cp932, "ab_c9 x", 5, 1, 6},

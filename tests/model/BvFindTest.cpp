@@ -46,6 +46,7 @@ const TBvEncoding Sjis = TBvEncoding::Cp932, Euc = TBvEncoding::EucJp, Utf8 = TB
 // Forwards from (line, pos) and backwards from the same place, the fast search and the reference.
 TEST(BvFind, TheRuleOverFileLines)
 {
+    // clang-format off
     struct Case {
         const char* name;
         std::string text;
@@ -55,7 +56,6 @@ TEST(BvFind, TheRuleOverFileLines)
         int line;
         size_t pos;
         TBvMatch forward, backward;
-        // clang-format off
     } cases[] = {
         {"found where the search starts", "xabc\r\nabc\r\n", Sjis, "abc", false, 0, 1, {0, 1, 3}, {}},
         {"a later match in the same line", "abc abc\r\n", Sjis, "abc", false, 0, 1, {0, 4, 3}, {0, 0, 3}},

@@ -28,12 +28,12 @@ TEST(Tail, AppendedPartsGiveTheLinesOfTheWholeFile)
     QTemporaryDir dir;
     const std::string path = dir.filePath("log").toStdString();
     const size_t all = size_t(1) << 30;
+    // clang-format off
     struct {
         Parts parts;
         size_t most;
         int agains;  // whole loads the appends lead to
     } cases[] = {
-        // clang-format off
         {{"a\nb", "c\nd\n", "e"}, all, 0},           // a last line without its end is completed
         {{"", "x\ny", "", "z"}, all, 0},              // from an empty file; an empty write
         {{"a\r", "\nb\r\n", "c\r", "d"}, all, 0},     // a CR LF cut between two writes is one line end
