@@ -3,7 +3,7 @@
 // the first line and backwards from the last, with and without match-case; a hit near the far
 // end; a hit on the next screen; a repaint with the other matches marked. scripts/bench times
 // grep -c -F -i on the same file beside them.
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 // a page move by key, painted; a smooth page of 30 rows (7 painted steps); End; and Page Down
 // held at the keyboard's auto-repeat of 30 keys/s, timing how long each key event waits in the
 // queue before the window takes it.
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -16,7 +16,7 @@
 
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
-#include "tests/support/KeyInput.h"
+#include "support/KeyInput.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Document-model budgets on the generated corpora (directory in $TAVUKO_CORPUS):
 // loading a file, and loading plus deriving the display lines in the pixel fit at 800 px; the
 // same novel in UTF-8, EUC-JP and UTF-16; finding a file's encoding.
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

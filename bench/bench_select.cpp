@@ -1,7 +1,7 @@
 // Pointing and copying budgets: one drag pass with one line of scrolling, the lines a drag held
 // below the view scrolls in a second, and copying a 100 MB selection, all on the 1 GiB novel
 // (directory in $TAVUKO_CORPUS), and hit-testing at the end of a 10,000-byte display line.
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 // Per-user store budgets: loading a 1 MB store of other programs' keys with this program's 17
 // values (<= 2 ms), and saving the 17 values into it (<= 20 ms, the file written and renamed).
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 // View budgets: a full MapUpdate of 50 rows x 90 columns of mixed Japanese and ASCII, a
 // one-line SetViewLineStart, a Paint of the whole window; loading the 1 GiB novel to its first
 // painted map and re-deriving it for a new width.
-#include "bench/BenchCommon.h"
+#include "BenchCommon.h"
 
 #include <QApplication>
 #include <QBuffer>

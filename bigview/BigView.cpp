@@ -111,7 +111,7 @@ TBigView::TBigView(QWidget* owner)
     const int flash = QGuiApplication::styleHints()->cursorFlashTime();
     caretTimer_->setInterval(flash > 0 ? flash / 2 : 500);
     connect(caretTimer_, &QTimer::timeout, this, [this] {
-        caretBlinkOn_ = !caretBlinkOn_;
+        caretObj_.Blink();
         if (caretObj_.Visible()) update();
     });
 
@@ -254,9 +254,7 @@ void TBigView::LimitToDisplayLines(bool topLine)
         viewLineEnd_ = int(std::max<int64_t>(0, std::min<int64_t>(int64_t(viewLineStart_) + viewLines_ - 1, last)));
     }
     if (viewLineEnd_ > last) viewLineEnd_ = last;
-    selStart_ = Normalise(selStart_);
-    selEnd_ = Normalise(selEnd_);
-    caretPos_ = Normalise(caretPos_);
+    sel_.Limit();
 }
 
 void TBigView::SetMaxChar(int n) { ApplyFollowUp(lines_.SetMaxChar(n)); }
@@ -385,7 +383,7 @@ void TBigView::WMKillFocus()
 
 void TBigView::WMKeyUp()
 {
-    if (selDragging_) EndDrag();
+    if (sel_.Dragging()) EndDrag();
 }
 
 void TBigView::resizeEvent(QResizeEvent* e)
@@ -424,7 +422,7 @@ void TBigView::keyReleaseEvent(QKeyEvent* e)
     QWidget::keyReleaseEvent(e);
     // A key held down repeats as release-and-press pairs on X11: only a real release is a key-up.
     if (e->isAutoRepeat()) return;
-    const bool dragging = selDragging_;
+    const bool dragging = sel_.Dragging();
     WMKeyUp();
-    if (dragging && !selDragging_) OfferPrimarySelection();
+    if (dragging && !sel_.Dragging()) OfferPrimarySelection();
 }

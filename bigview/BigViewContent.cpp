@@ -19,7 +19,7 @@ bool TBigView::Widen(int start, int count)
 void TBigView::DropSelection()
 {
     SetSelStart({0, 0});
-    SetSelEnd(selStart_);
+    SetSelEnd(sel_.Start());
 }
 
 void TBigView::FillView(bool orEqual)
@@ -106,7 +106,7 @@ void TBigView::Delete(int index)
     DropDerive();  // it reads the store, which changes now
     const int a = lines_.Piece(index).OrgIndex;
     // Dropping a selection the map shows changes the map too.
-    const bool redraw = ConvertIndexFromOrg(a) <= viewLineEnd_ || selStart_ != selEnd_;
+    const bool redraw = ConvertIndexFromOrg(a) <= viewLineEnd_ || !sel_.Empty();
     store_.Delete(a);
     CalcBvLines(a);
     CalcScrollRange();

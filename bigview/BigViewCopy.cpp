@@ -10,9 +10,9 @@
 
 int64_t TBigView::CopyToSelBuf(char* buf) const
 {
-    if (selStart_ == selEnd_ || GetCount() <= 0) return -1;
-    TOrgPos a = lines_.ToOrg(selStart_);
-    TOrgPos b = lines_.ToOrg(selEnd_);
+    if (sel_.Empty() || GetCount() <= 0) return -1;
+    TOrgPos a = lines_.ToOrg(sel_.Start());
+    TOrgPos b = lines_.ToOrg(sel_.End());
     Order(a, b);
 
     // One walk serves both measuring and writing: the pieces are slices of the file lines, so

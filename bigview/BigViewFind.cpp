@@ -67,7 +67,7 @@ void TBigView::MarkRow(int line, int logicalY)
     }
     if (from > first) from = 0;
     // The match that is the selection shows as the selection alone.
-    TOrgPos s = lines_.ToOrg(selStart_), e = lines_.ToOrg(selEnd_);
+    TOrgPos s = lines_.ToOrg(sel_.Start()), e = lines_.ToOrg(sel_.End());
     Order(s, e);
     const TBvText text = Get(line);
     const int top = logicalY;

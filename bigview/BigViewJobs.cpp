@@ -243,7 +243,7 @@ void TBigView::TakeRows(TBvRows& rows, const TDeriveKey& key, int widest)
 {
     // Kept as file positions: the top file line and the selection.
     const int org = ConvertIndexToOrg(viewLineStart_);
-    const TOrgPos keptStart = lines_.ToOrg(selStart_), keptEnd = lines_.ToOrg(selEnd_);
+    const TOrgPos keptStart = lines_.ToOrg(sel_.Start()), keptEnd = lines_.ToOrg(sel_.End());
     lines_.Adopt(rows, key.wrap, widest);
     rowsKey_ = key;
     rowsPending_ = false;

@@ -94,8 +94,8 @@ void TBigView::MapUpdate()
         for (int i = viewLineStart_; i < viewLineStart_ + viewLines_ && i < GetCount(); ++i)
             DrawRow(p, i, (i - viewLineStart_) * lineHeight_, style);
     });
-    MapSelRev(selStart_, selEnd_);
-    map_.NoteShown(selStart_, selEnd_);
+    MapSelRev(sel_.Start(), sel_.End());
+    map_.NoteShown(sel_.Start(), sel_.End());
     Present();
 }
 
@@ -114,7 +114,7 @@ void TBigView::MapScrollDown(int n)
         for (int i = viewLineStart_; i < end; ++i) DrawRow(p, i, (i - viewLineStart_) * lineHeight_, style);
     });
     for (int i = viewLineStart_; i < end; ++i) MapSelRevScroll(i);
-    map_.NoteScrolled(selStart_, selEnd_);
+    map_.NoteScrolled(sel_.Start(), sel_.End());
     Present();
 }
 
@@ -138,7 +138,7 @@ void TBigView::MapScrollUp(int n)
         });
         for (int i = first; i <= end; ++i) MapSelRevScroll(i);
     }
-    map_.NoteScrolled(selStart_, selEnd_);
+    map_.NoteScrolled(sel_.Start(), sel_.End());
     Present();
 }
 
@@ -167,7 +167,7 @@ void TBigView::MapSelRev(const TPoint& a, const TPoint& b)
 
 void TBigView::MapSelRevScroll(int line)
 {
-    TDispPos s = selStart_, e = selEnd_;
+    TDispPos s = sel_.Start(), e = sel_.End();
     Order(s, e);
     if (line < s.Y || line > e.Y || s == e) return;
     const int len = int(Get(line).size());
@@ -206,7 +206,7 @@ void TBigView::Paint(const QRect& clipIn)
         presentSuppressed_ = false;
     }
     map_.CopyTo(p, clip, srcLeft, height(), bg);
-    if (caretObj_.Visible() && caretBlinkOn_) {
+    if (caretObj_.Visible() && caretObj_.BlinkOn()) {
         const QRect c(caretObj_.Pos(), caretObj_.Size());
         p.setCompositionMode(QPainter::RasterOp_NotDestination);
         p.fillRect(c, Qt::white);

@@ -50,11 +50,6 @@ TPoint Locate(const TBigView& v, int px, int py, bool byteExact)
     return {x, int(row)};
 }
 
-bool IsWordByte(uint8_t c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-}
-
 }  // namespace
 
 TPoint TBigView::LocateOf(int x, int y) const { return Locate(*this, x, y, false); }
@@ -97,38 +92,8 @@ bool TBigView::SetViewPos(const TPoint& p)
 
 void TBigView::SelOfDblClk(int x, int y)
 {
-    TPoint s = ByteLocateOf(x, y);
-    TPoint e = s;
-    if (!select_ || GetCount() <= 0 || s.X <= 0) return;
-    const TBvText line = Get(s.Y);
-    const int len = int(line.size());
-    const TBvEncoding enc = Encoding();
-    const uint8_t* b = line.bytes();
-    // The character the byte lies in: a walk from the piece's start, which starts one.
-    int start = 0;
-    while (start < len) {
-        const int next = start + int(enc.ClusterLen(b + start, size_t(len - start)));
-        if (next >= s.X) break;
-        start = next;
-    }
-    const int chars = start < len ? int(enc.ClusterLen(b + start, size_t(len - start))) : 1;
-    if (start < len && (chars > 1 || !IsWordByte(b[start]))) {
-        // One character of several bytes (with the characters of zero width joining it), or a
-        // byte that is no word's.
-        s.X = start + 1;
-        e.X = s.X + chars;
-    } else if (start < len) {
-        // A run of word bytes, each a character of its own. Leftwards a word byte may be the
-        // second byte of a two-byte character; rightwards the walk passes only characters.
-        s.X = start + 1;
-        while (s.X > 1 && IsWordByte(b[s.X - 2]) && enc.IsCharStart(b, size_t(len), 0, size_t(s.X) - 2)) --s.X;
-        while (e.X < len && IsWordByte(b[e.X]) && enc.ClusterLen(b + e.X, size_t(len - e.X)) == 1) ++e.X;
-        e.X += 1;
-    } else {
-        e.X = s.X + 1;
-    }
-    SetSelStart(s);
-    SetSelEnd(e);
+    if (!sel_.SelectWord(ByteLocateOf(x, y))) return;
+    PlaceCaret();
     MapUpdate();
 }
 
@@ -137,40 +102,40 @@ void TBigView::SelOfDblClk(int x, int y)
 // costs the rows it changes, not the whole map.
 void TBigView::MoveSelEnd(TDispPos p)
 {
-    const TDispPos oldEnd = selEnd_;
-    const bool known = map_.Shows(selStart_, selEnd_) && !MapFrozen();
+    const TDispPos oldEnd = sel_.End();
+    const bool known = map_.Shows(sel_.Start(), oldEnd) && !MapFrozen();
     SetSelEnd(p);
     if (!known) {
         MapUpdate();
         return;
     }
-    if (selEnd_ != oldEnd) {
-        MapSelRev(oldEnd, selEnd_);
+    if (sel_.End() != oldEnd) {
+        MapSelRev(oldEnd, sel_.End());
         Present();
     }
-    map_.NoteShown(selStart_, selEnd_);
+    map_.NoteShown(sel_.Start(), sel_.End());
 }
 
 void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y)
 {
-    if (button == Qt::LeftButton) {
-        if (clickKind_ == 1) {
-            selDragging_ = select_;
-            SetSelStart(LocateOf(x, y));
-            SetSelEnd(selStart_);
-            MapUpdate();
-        } else if (select_) {
-            SelOfDblClk(x, y);
-        }
-    } else if (button == Qt::RightButton) {
-        if (popupMenu_) popupMenu_->popup(mapToGlobal(ClientRect().topLeft() + QPoint(x, y)));
+    switch (sel_.Press(button == Qt::LeftButton)) {
+    case TPressAction::Anchor:
+        sel_.Anchor(TDispPos(LocateOf(x, y)));
+        PlaceCaret();
+        MapUpdate();
+        break;
+    case TPressAction::Word:
+        SelOfDblClk(x, y);
+        break;
+    case TPressAction::None:
+        if (button == Qt::RightButton && popupMenu_) popupMenu_->popup(mapToGlobal(ClientRect().topLeft() + QPoint(x, y)));
+        break;
     }
-    clickKind_ = 1;
 }
 
 void TBigView::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
-    if (selDragging_) {
+    if (sel_.Dragging()) {
         EndDrag();
         const TDispPos p(LocateOf(x, y));
         if (p.X == 0) return;
@@ -181,19 +146,16 @@ void TBigView::MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 
 void TBigView::MouseMove(Qt::KeyboardModifiers, int x, int y)
 {
-    if (!selDragging_) return;
-    dragX_ = x;
-    dragY_ = y;
-    CMDoMouseMove();
+    if (sel_.DragTo(x, y)) CMDoMouseMove();
 }
 
 void TBigView::Click()
 {
     setFocus(Qt::MouseFocusReason);
-    clickKind_ = 1;
+    sel_.Click();
 }
 
-void TBigView::DblClick() { clickKind_ = 2; }
+void TBigView::DblClick() { sel_.DoubleClick(); }
 
 // The passes of a drag: each scrolls at most one line (and one horizontal step) while the
 // pointer is outside, pulls SelEnd along, and lets pending events in, so that a release, a key
@@ -206,28 +168,15 @@ void TBigView::CMDoMouseMove()
     if (inDragLoop_) return;
     inDragLoop_ = true;
     QPointer<TBigView> alive(this);
-    while (selDragging_) {
-        bool scrolled = false;
-        if (dragY_ < 0) {
-            SetViewLineStart(viewLineStart_ - 1);  // also at the first line: the passes go on
-            scrolled = true;
-        }
-        if (dragY_ > ClientHeight() && viewLineEnd_ < GetCount() - 1) {
-            SetViewLineStart(viewLineStart_ + 1);
-            scrolled = true;
-        }
-        if (dragX_ < 0) {
-            DoHScroll(SB_LINEUP, ScHPos(), 200);
-            scrolled = true;
-        }
-        if (dragX_ > ClientWidth()) {
-            DoHScroll(SB_LINEDOWN, ScHPos(), 200);
-            scrolled = true;
-        }
-        const TDispPos p(LocateOf(dragX_, dragY_));
+    while (sel_.Dragging()) {
+        const TBvSelection::TDragScroll scroll =
+            sel_.DragScroll(ClientWidth(), ClientHeight(), viewLineEnd_ >= GetCount() - 1);
+        if (scroll.lines != 0) SetViewLineStart(viewLineStart_ + scroll.lines);
+        if (scroll.columns != 0) DoHScroll(scroll.columns < 0 ? SB_LINEUP : SB_LINEDOWN, ScHPos(), 200);
+        const TDispPos p(LocateOf(sel_.DragX(), sel_.DragY()));
         if (p.X == 0) break;
         MoveSelEnd(p);
-        if (!scrolled) break;
+        if (!scroll.Any()) break;
         WaitForNextFrame();
         if (!alive) return;  // the view went away while events ran
     }
@@ -247,7 +196,7 @@ void TBigView::WaitForNextFrame()
 
 void TBigView::EndDrag()
 {
-    selDragging_ = false;
+    sel_.EndDrag();
     if (frameWait_) frameWait_->quit();  // nothing more to wait for
 }
 

@@ -18,15 +18,8 @@ void TBigView::SetViewLineStart(int line)
     if (end < 0) end = 0;
     viewLineEnd_ = int(end);
 
-    if (selStart_ == selEnd_) {
-        TDispPos p = selEnd_;
-        if (p.Y < viewLineStart_) p.Y = viewLineStart_;
-        else if (p.Y > viewLineEnd_) p.Y = viewLineEnd_;
-        SetSelEnd(p);
-        SetSelStart(p);
-    } else {
-        SetCaretPosition(selEnd_);
-    }
+    sel_.FollowView(viewLineStart_, viewLineEnd_);
+    PlaceCaret();
 
     if (delta != 0) {
         DoVScroll(SB_THUMBPOSITION, -1, 0);
@@ -80,7 +73,8 @@ void TBigView::SetScHPos(int column)
     if (c < 0) c = 0;
     scHPos_.Push(c);
     MoveBar(hBar_, scHPos_.Pos());
-    SetCaretPosition(selStart_ == selEnd_ ? caretPos_ : selEnd_);
+    sel_.CaretToEnd();
+    PlaceCaret();
     MapUpdate();
 }
 

@@ -1,33 +1,29 @@
 // The selection setters and the caret.
 #include "bigview/Bigview.h"
 
-TDispPos TBigView::Normalise(TDispPos p) const
-{
-    if (p.Y >= GetCount()) p.Y = GetCount() - 1;
-    if (p.Y < 0) return {0, 0};
-    const int len = int(Get(p.Y).size());
-    if (p.X > len + 1) p.X = len + 1;
-    if (p.X < 0) p.X = 0;
-    return p;
-}
-
-void TBigView::SetSelStart(const TPoint& p) { selStart_ = Normalise(TDispPos(p)); }
+void TBigView::SetSelStart(const TPoint& p) { sel_.SetStart(TDispPos(p)); }
 
 void TBigView::SetSelEnd(const TPoint& p)
 {
-    selEnd_ = Normalise(TDispPos(p));
-    SetCaretPosition(selEnd_);
+    sel_.SetEnd(TDispPos(p));
+    PlaceCaret();
 }
 
 void TBigView::SetCaretPosition(const TPoint& p)
 {
-    caretPos_ = Normalise(TDispPos(p));
-    const int x = caretPos_.X < 1 ? 1 : caretPos_.X;
+    sel_.SetCaret(TDispPos(p));
+    PlaceCaret();
+}
+
+void TBigView::PlaceCaret()
+{
+    const TDispPos caret = sel_.Caret();
+    const int x = caret.X < 1 ? 1 : caret.X;
     // Far from the view the caret is off the window; in 64 bits, lest the row overflow.
-    const int64_t y = int64_t(caretPos_.Y - int64_t(viewLineStart_)) * lineHeight_;
+    const int64_t y = int64_t(caret.Y - int64_t(viewLineStart_)) * lineHeight_;
     int64_t w = 0;
-    if (caretPos_.Y >= 0 && caretPos_.Y < GetCount()) {
-        const TBvText line = Get(caretPos_.Y);
+    if (caret.Y >= 0 && caret.Y < GetCount()) {
+        const TBvText line = Get(caret.Y);
         w = TabbedTextWidth(line.data(), std::min(line.size(), size_t(x - 1)));
     }
     const int64_t px = w + LeftMargin - int64_t(charWidth_) * ScHPos();
@@ -50,7 +46,7 @@ void TBigView::SetCaret(bool on)
 
 // ---- Qt pointer events, in the order the handlers rely on ----
 // A press: MouseDown. A release inside the client area: Click, then MouseUp. The second press
-// of a double click arrives as its own event: DblClick, then MouseDown (which sees ClickKind 2).
+// of a double click arrives as its own event: DblClick, then MouseDown (which sees a double click).
 // Presses on the frame move or size the control by hand.
 
 #include <QMouseEvent>
@@ -93,9 +89,9 @@ void TBigView::mouseReleaseEvent(QMouseEvent* e)
     }
     const QPoint c = ClientPos(this, e->position());
     if (e->button() == Qt::LeftButton && QRect(0, 0, ClientWidth(), ClientHeight()).contains(c)) Click();
-    const bool dragging = selDragging_;
+    const bool dragging = sel_.Dragging();
     MouseUp(e->button(), e->modifiers(), c.x(), c.y());
-    if (dragging && !selDragging_) OfferPrimarySelection();
+    if (dragging && !sel_.Dragging()) OfferPrimarySelection();
 }
 
 void TBigView::mouseMoveEvent(QMouseEvent* e)

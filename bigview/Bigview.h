@@ -5,7 +5,8 @@
 //
 // It is the façade with every documented name; the self-contained machines inside it are
 // classes of their own that it owns: the screen map (BvScreenMap), the scroll-step accelerator
-// (BvScrollAccel) and the frame (BvFrame). Its operations are spread over files by concern:
+// (BvScrollAccel), the frame (BvFrame) and the selection with its pointer rules (BvSelection).
+// Its operations are spread over files by concern:
 //   BigView.cpp         construction, properties, metrics, scroll ranges, window events
 //   BigViewMap.cpp      the map operations and Paint
 //   BigViewScroll.cpp   top line, scroll positions, scroll-bar requests
@@ -29,6 +30,7 @@
 #include "bigview/BvFrame.h"
 #include "bigview/BvScreenMap.h"
 #include "bigview/BvScrollAccel.h"
+#include "bigview/BvSelection.h"
 #include "bigview/ViewFont.h"
 #include "platform/Color.h"
 #include "model/BvJob.h"
@@ -68,8 +70,12 @@ public:
     QPoint Pos() const { return pos_; }
     QSize Size() const { return size_; }
     bool Visible() const { return exists_ && hideCount_ == 0; }
+    // The blink's phase: drawn only in the on phase.
+    void Blink() { blinkOn_ = !blinkOn_; }
+    bool BlinkOn() const { return blinkOn_; }
 
 private:
+    bool blinkOn_ = true;
     bool exists_ = false;
     int hideCount_ = 1;
     QPoint pos_;
@@ -181,8 +187,8 @@ public:
     void SetScrollBar(TScrollStyle v);
     int ScrollSense() const { return accel_.Sense(); }
     void SetScrollSense(int n) { accel_.SetSense(n); }
-    bool Select() const { return select_; }
-    void SetSelect(bool b) { select_ = b; }
+    bool Select() const { return sel_.Enabled(); }
+    void SetSelect(bool b) { sel_.SetEnabled(b); }
     int ViewTabStop() const { return lines_.ViewTabStop(); }
     void SetViewTabStop(int n);
     int WrapByte() const { return lines_.WrapByte(); }
@@ -249,10 +255,12 @@ public:
     int ScVPos() const { return scVPos_.Pos(); }
     int ScHPos() const { return scHPos_.Pos(); }
     int ScrollStep() const { return accel_.Step(); }
-    TPoint SelStart() const { return selStart_; }
-    TPoint SelEnd() const { return selEnd_; }
-    TPoint CaretPos() const { return caretPos_; }
-    bool SelDragging() const { return selDragging_; }
+    TPoint SelStart() const { return sel_.Start(); }
+    TPoint SelEnd() const { return sel_.End(); }
+    TPoint CaretPos() const { return sel_.Caret(); }
+    bool SelDragging() const { return sel_.Dragging(); }
+    // The selection's state and rules (BvSelection.h).
+    const TBvSelection& Selection() const { return sel_; }
     bool MapLock() const { return mapLock_; }
     int PaintCount() const { return paintCount_; }
     // The client area inside frame, caption and scroll bars, in widget coordinates.
@@ -303,7 +311,6 @@ public:
     int VRangeMax() const { return vRangeMax_; }
 
     // --- selection and caret ---
-    TDispPos Normalise(TDispPos p) const;
     void SetSelStart(const TPoint& p);
     void SetSelEnd(const TPoint& p);
     void SetCaretPosition(const TPoint& p);
@@ -424,6 +431,8 @@ private:
     void LayoutScrollBars();
     bool Widen(int start, int count);
     void DropSelection();
+    // The caret drawn where the selection's caret position is on the window.
+    void PlaceCaret();
     void FillView(bool orEqual = false);
     template <class Steps>
     void RedrawAfter(bool redraw, Steps&& steps);
@@ -491,7 +500,6 @@ private:
     // Fields, in the order of the control's description.
     TBvFrame frame_;  // BvStyle and the caption
     bool caret_ = false;
-    TDispPos caretPos_;
     TColor crColor_ = clAqua;
     bool crMark_ = false;
     TBvScreenMap map_;
@@ -509,13 +517,7 @@ private:
     int paintCount_ = 0;
     int pCanLimit_ = 0;
     std::shared_ptr<const TBvFind> marks_;
-    TDispPos selStart_;
-    TDispPos selEnd_;
-    bool selDragging_ = false;
-    bool select_ = true;
-    int clickKind_ = 1;
-    int dragX_ = 0;
-    int dragY_ = 0;
+    TBvSelection sel_{lines_};  // SelStart, SelEnd, the caret's position, Select, the drag
     bool mapLock_ = false;
     TColor color_;
     TColor fontColor_ = clBlack;
@@ -528,7 +530,6 @@ private:
 
     TBvCaret caretObj_;
     QTimer* caretTimer_ = nullptr;
-    bool caretBlinkOn_ = true;
     QScrollBar* vBar_ = nullptr;
     QScrollBar* hBar_ = nullptr;
     QPointer<QMenu> popupMenu_;
