@@ -136,7 +136,7 @@ TEST_F(MailLinkCommand, TogglingShowsItsThreeMessagesAndTheCheckMarkFollowsTheLi
         EXPECT_EQ(messages[0].caption, caption);
         EXPECT_EQ(messages[0].icon, s.icon);
         EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
-        EXPECT_EQ(checkedThen[0], s.linked);
+        EXPECT_EQ(checkedThen, std::vector<bool>{s.linked});
     }
 }
 
