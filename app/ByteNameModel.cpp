@@ -27,8 +27,7 @@ void TByteNameModel::SetFilter(const QStringList& wildcards, QDir::Filters filte
 {
     const Qt::CaseSensitivity cs = filters.testFlag(QDir::CaseSensitive) ? Qt::CaseSensitive : Qt::CaseInsensitive;
     wildcards_.clear();
-    for (const QString& w : wildcards)
-        wildcards_.push_back(QRegularExpression::fromWildcard(w, cs));
+    for (const QString& w : wildcards) wildcards_.push_back(QRegularExpression::fromWildcard(w, cs));
     filters_ = filters;
     Refilter();
 }
@@ -59,7 +58,8 @@ bool TByteNameModel::Passes(const Entry& e) const
 void TByteNameModel::Refilter()
 {
     std::vector<Entry> rows;
-    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(rows), [this](const Entry& e) { return Passes(e); });
+    std::copy_if(entries_.begin(), entries_.end(), std::back_inserter(rows),
+                 [this](const Entry& e) { return Passes(e); });
     QCollator collator;
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -108,11 +108,8 @@ QVariant TByteNameModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= rows_.size()) return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return rows_[size_t(index.row())].shown;
-    case Qt::DecorationRole:
-        return icon_;
-    default:
-        return {};
+    case Qt::DisplayRole: return rows_[size_t(index.row())].shown;
+    case Qt::DecorationRole: return icon_;
+    default: return {};
     }
 }

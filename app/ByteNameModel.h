@@ -49,8 +49,8 @@ private:
 
     QString dir_;
     std::string dirBytes_;
-    std::vector<Entry> entries_;       // every file of the folder whose name is no UTF-8
-    std::vector<Entry> rows_;          // those that pass the filter, sorted as the dialog sorts
+    std::vector<Entry> entries_;  // every file of the folder whose name is no UTF-8
+    std::vector<Entry> rows_;     // those that pass the filter, sorted as the dialog sorts
     std::vector<QRegularExpression> wildcards_;
     QDir::Filters filters_ = QDir::AllEntries;
     QFileSystemWatcher watcher_;

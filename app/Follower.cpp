@@ -51,10 +51,13 @@ void TFollower::Tell()
 {
     if (told_ || !Following()) return;
     told_ = true;
-    QMetaObject::invokeMethod(this, [this] {
-        told_ = false;
-        if (Following()) emit changed();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            told_ = false;
+            if (Following()) emit changed();
+        },
+        Qt::QueuedConnection);
 }
 
 TBvTail::TStep TFollower::Step(size_t most)

@@ -43,6 +43,6 @@ private:
     std::optional<TBvTail> tail_;
     dev_t dev_ = 0;
     ino_t ino_ = 0;
-    int64_t size_ = -1;     // the size when loaded (a text followed by reading it whole)
-    bool told_ = false;     // changed is on its way
+    int64_t size_ = -1;  // the size when loaded (a text followed by reading it whole)
+    bool told_ = false;  // changed is on its way
 };

@@ -19,8 +19,8 @@ bool THistory::Add(const std::string& name)
 {
     if (index_ >= 0) {
         // The first match from the newest decides: the current entry stays as it is.
-        const auto match = std::find_if(entries_.begin(), entries_.end(),
-                                        [&](const std::string& e) { return SameName(e, name); });
+        const auto match =
+            std::find_if(entries_.begin(), entries_.end(), [&](const std::string& e) { return SameName(e, name); });
         if (match - entries_.begin() == index_) return false;
         entries_.erase(entries_.begin(), entries_.begin() + index_);
         places_.erase(places_.begin(), places_.begin() + index_);

@@ -15,7 +15,16 @@ namespace {
 // A modifier's condition in a row.
 enum class Mod : uint8_t { Any, Held, Free };
 // The window's state a row needs besides the modifiers.
-enum class Needs : uint8_t { Nothing, BackEnabled, ForwardEnabled, ExitEnterKey, NoExitEnterKey, MailLinked, CcrScroll, NoCcrScroll };
+enum class Needs : uint8_t {
+    Nothing,
+    BackEnabled,
+    ForwardEnabled,
+    ExitEnterKey,
+    NoExitEnterKey,
+    MailLinked,
+    CcrScroll,
+    NoCcrScroll
+};
 
 struct Row {
     std::array<uint8_t, 8> keys;  // up to eight keys, the rest 0
@@ -109,7 +118,8 @@ TKeyCommand KeyCommand(int virtualKey, const TKeyState& state)
     if (virtualKey <= 0 || virtualKey > 0xFF) return C::None;
     for (const Row& r : Table) {
         if (std::find(r.keys.begin(), r.keys.end(), uint8_t(virtualKey)) == r.keys.end()) continue;
-        if (Holds(r.alt, state.Alt) && Holds(r.shift, state.Shift) && Holds(r.ctrl, state.Ctrl) && Holds(r.needs, state))
+        if (Holds(r.alt, state.Alt) && Holds(r.shift, state.Shift) && Holds(r.ctrl, state.Ctrl) &&
+            Holds(r.needs, state))
             return r.command;
     }
     return C::None;

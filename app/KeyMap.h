@@ -3,6 +3,7 @@
 // window's state it depends on, to the command it runs. Keys that are menu shortcuts never get
 // here; the menu takes them first.
 
+// clang-format off
 enum class TKeyCommand {
     None,
     Back,            // the history's Back
@@ -28,6 +29,7 @@ enum class TKeyCommand {
     TabStop,         // ViewTabStop becomes the digit of the key
     ToggleMailLink,
 };
+// clang-format on
 
 // What a key's command depends on besides the key.
 struct TKeyState {

@@ -52,7 +52,8 @@ void TForm1::FormCreate()
     BigView1->VScrollBar()->installEventFilter(this);
     BigView1->HScrollBar()->installEventFilter(this);
     // What waited for a search runs once it is over.
-    connect(BigView1, &TBigView::released, this, [this] { RunPending(); }, Qt::QueuedConnection);
+    connect(
+        BigView1, &TBigView::released, this, [this] { RunPending(); }, Qt::QueuedConnection);
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) AppActivate();
     });
@@ -74,7 +75,8 @@ void TForm1::FormShow()
     // from other programs come after the file it was started on, whatever arrives first.
     if (Arguments.file.empty() && !Arguments.input) return;
     startupOpenPending_ = true;
-    QMetaObject::invokeMethod(this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OpenFirstArgument(0); }, Qt::QueuedConnection);
 }
 
 void TForm1::OpenFirstArgument(int tries)

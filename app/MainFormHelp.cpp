@@ -22,5 +22,6 @@ void TForm1::TavukoTxt1Click()
     const QUrl url = QUrl::fromLocalFile(readme);
     const bool opened = QFileInfo(readme).isFile() && (OpenUrlFn ? OpenUrlFn(url) : QDesktopServices::openUrl(url));
     if (!opened)
-        MessageBox(QStringLiteral("TAVUKO.TXTが開けません。"), QStringLiteral("TAVUKO.TXTを開く"), QMessageBox::Critical);
+        MessageBox(QStringLiteral("TAVUKO.TXTが開けません。"), QStringLiteral("TAVUKO.TXTを開く"),
+                   QMessageBox::Critical);
 }

@@ -6,10 +6,7 @@
 #include "app/Place.h"
 #include "platform/FileNames.h"
 
-QAction* TForm1::HistoryItem(int index) const
-{
-    return index >= 0 && index < 10 ? HistP[index] : nullptr;
-}
+QAction* TForm1::HistoryItem(int index) const { return index >= 0 && index < 10 ? HistP[index] : nullptr; }
 
 void TForm1::AddToHistory(const std::string& name)
 {
@@ -47,7 +44,8 @@ void TForm1::MoveInHistory(int index)
     if (index < 0 || index >= History.Count()) return;
     // The entry opens where the reader left it. Its place is read once the file shown has been
     // left, so that choosing the entry shown keeps its own place.
-    StartLoad({History.Entries()[size_t(index)], false, index, [this, index] { ShowPlace(*BigView1, History.Place(index)); }});
+    StartLoad({History.Entries()[size_t(index)], false, index,
+               [this, index] { ShowPlace(*BigView1, History.Place(index)); }});
 }
 
 void TForm1::LeavePlace()

@@ -10,8 +10,9 @@
 bool TForm1::ServeOpenRequests(const std::string& programFile)
 {
     delete system;
-    system = new TDdeServerConv(DdeServiceOfProgram(programFile), "system",
-                                [this](const std::string& request) { return systemExecuteMacro(request); }, this);
+    system = new TDdeServerConv(
+        DdeServiceOfProgram(programFile), "system",
+        [this](const std::string& request) { return systemExecuteMacro(request); }, this);
     return system->Start(QDBusConnection::sessionBus());
 }
 
@@ -48,8 +49,7 @@ void TForm1::ToggleMailLink()
     case TMailLink::TToggle::Linked:
         MessageBox(QStringLiteral("電信八号とリンクしました。"), caption, QMessageBox::Information);
         break;
-    case TMailLink::TToggle::NotOpened:
-        break;
+    case TMailLink::TToggle::NotOpened: break;
     }
 }
 

@@ -40,8 +40,8 @@ void TForm1::CreateMenus()
     CodeAuto1->setCheckable(true);
     N10 = Code1->addSeparator();
     auto* codes = new QActionGroup(Code1);  // radio items: one checked at a time
-    static const char* const kCodeCaptions[] = {"Shift_JIS(&S)", "EUC-JP(&E)", "ISO-2022-JP(&J)", "UTF-8(&U)",
-                                                "UTF-16LE(&L)", "UTF-16BE(&B)"};
+    static const char* const kCodeCaptions[] = {"Shift_JIS(&S)", "EUC-JP(&E)",   "ISO-2022-JP(&J)",
+                                                "UTF-8(&U)",     "UTF-16LE(&L)", "UTF-16BE(&B)"};
     for (size_t k = 0; k < CodeItems.size(); ++k) {
         const TCharset c = charset::kAll[k];
         CodeItems[k] = Item(Code1, kCodeCaptions[k], {}, true, [this, c] { ReadFileAs(c); });
@@ -54,7 +54,8 @@ void TForm1::CreateMenus()
     Edit1 = bar->addMenu(QStringLiteral("編集(&E)"));
     connect(Edit1, &QMenu::aboutToShow, this, [this] { Edit1Click(); });
     Copy1 = Item(Edit1, "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false, [this] { Copy1Click(); });
-    SelectAll1 = Item(Edit1, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), false, [this] { SelectAll1Click(); });
+    SelectAll1 =
+        Item(Edit1, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), false, [this] { SelectAll1Click(); });
     N4 = Edit1->addSeparator();
     Find1 = Item(Edit1, "検索(&F)...", QKeySequence(Qt::CTRL | Qt::Key_F), false, [this] { Find1Click(); });
     FindN1 = Item(Edit1, "次を検索(&N)", QKeySequence(Qt::Key_F3), false, [this] { FindN1Click(); });
@@ -114,7 +115,8 @@ void TForm1::File1Click()
 {
     Code1->setEnabled(!CurrentFileName().empty());
     CodeAuto1->setChecked(!FileCharsets.count(CurrentFileName()));
-    for (size_t k = 0; k < CodeItems.size(); ++k) CodeItems[k]->setChecked(BigView1->Source().charset == charset::kAll[k]);
+    for (size_t k = 0; k < CodeItems.size(); ++k)
+        CodeItems[k]->setChecked(BigView1->Source().charset == charset::kAll[k]);
 }
 
 void TForm1::Edit1Click()

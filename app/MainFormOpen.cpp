@@ -34,7 +34,8 @@ const std::array<std::pair<const char*, const char*>, 6> OpenFilters{{
     {"テキストファイル(*.txt;*.doc;*.hed;*.log)", "*.txt;*.doc;*.hed;*.log"},
     {"HTMLファイル(*.html;*.htm;*.shtml)", "*.html;*.htm;*.shtml"},
     {"ソースファイル(*.c;*.h;*.cpp;*.hpp;*.pas)", "*.c;*.h;*.cpp;*.hpp;*.pas"},
-    {"設定ファイル(*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*)", "*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*"},
+    {"設定ファイル(*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*)",
+     "*.ini;*.inf;*.def;*.cfg;*.cnf;config.*;autoexec.*"},
 }};
 
 }  // namespace

@@ -53,10 +53,13 @@ void TForm1::EnvSet1Click()
 {
     TakeSettingsFromView(Settings, *BigView1);
     {
-        TSettingDlg dialog(Settings, logicalDpiY(), [this] {
-            ApplySettingsToView(Settings, *BigView1);
-            SaveSettings();
-        }, this);
+        TSettingDlg dialog(
+            Settings, logicalDpiY(),
+            [this] {
+                ApplySettingsToView(Settings, *BigView1);
+                SaveSettings();
+            },
+            this);
         dialog.exec();
     }
     BigView1->MapUpdate();

@@ -83,7 +83,8 @@ void TOpenDialog::ChooseByteName(const QModelIndex& index)
     // Qt's list selects what the name box names: a UTF-8 twin of the same look is no choice.
     choosing_ = true;
     FileNameEdit()->setText(chosenShown_);
-    if (auto* mainList = findChild<QListView*>(QStringLiteral("listView"))) mainList->selectionModel()->clearSelection();
+    if (auto* mainList = findChild<QListView*>(QStringLiteral("listView")))
+        mainList->selectionModel()->clearSelection();
     choosing_ = false;
 }
 

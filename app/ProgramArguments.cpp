@@ -33,8 +33,8 @@ std::string EncodingKeys()
 TProgramArguments ParseProgramArguments(const std::vector<std::string>& args, TInputKind input)
 {
     TProgramArguments r;
-    bool named = false;    // FILE or "-" given
-    bool options = true;   // before "--"
+    bool named = false;   // FILE or "-" given
+    bool options = true;  // before "--"
     auto fail = [&r](std::string error) {
         r.action = TProgramArguments::TAction::Fail;
         r.error = std::move(error);
@@ -87,6 +87,7 @@ bool JapaneseMessages(const char* lcAll, const char* lcMessages, const char* lan
 std::string UsageText(bool japanese)
 {
     const std::string keys = EncodingKeys();
+    // clang-format off
     if (japanese)
         return "使い方: tavuko [オプション]... [+N] [ファイル | -]\n"
                "テキストファイルを表示します。ファイルが - のとき、またはファイルを指定せず標準入力が\n"
@@ -112,12 +113,14 @@ std::string UsageText(bool japanese)
            "  --version          print the version and exit\n"
            "\n"
            "Exit status: 0 if all went well, 2 for a mistake on the command line.\n";
+    // clang-format on
 }
 
 std::string FailureText(const std::string& error, bool japanese)
 {
     return "tavuko: " + error + "\n" +
-           (japanese ? "詳しくは 'tavuko --help' を実行してください。\n" : "Try 'tavuko --help' for more information.\n");
+           (japanese ? "詳しくは 'tavuko --help' を実行してください。\n"
+                     : "Try 'tavuko --help' for more information.\n");
 }
 
 const char* VersionText() { return "Tavuko 1.40\n"; }

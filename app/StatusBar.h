@@ -30,6 +30,6 @@ private:
     std::array<QLabel*, 5> labels_{};
     TStatusTexts texts_;
     bool following_ = false;
-    bool shown_ = false;  // the labels show texts_
+    bool shown_ = false;                   // the labels show texts_
     std::optional<TBvLineEnds> lineEnds_;  // none until looked at for the text shown
 };

@@ -6,13 +6,13 @@
 #include "model/BvStrings.h"
 
 struct TStatusFacts {
-    TBvSource source;                       // the encoding the file was read in
+    TBvSource source;  // the encoding the file was read in
     TBvLineEnds lineEnds = TBvLineEnds::None;
-    int topLine = 0;                        // the file line of the top display line, from 0
-    int fileLines = 0;                      // the text's file lines
-    int lastShown = 0;                      // the last display line on view, from 0
-    int displayLines = 0;                   // the text's display lines
-    bool following = false;                 // the file is followed as it grows
+    int topLine = 0;         // the file line of the top display line, from 0
+    int fileLines = 0;       // the text's file lines
+    int lastShown = 0;       // the last display line on view, from 0
+    int displayLines = 0;    // the text's display lines
+    bool following = false;  // the file is followed as it grows
 };
 
 struct TStatusTexts {

@@ -95,7 +95,10 @@ void BM_FindAbsentForward(benchmark::State& state)
     }
     Report(state, *n, n->view.ViewLineStart());
 }
-BENCHMARK(BM_FindAbsentForward)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})->ArgNames({"ascii", "case", "log"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAbsentForward)
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"ascii", "case", "log"})
+    ->Unit(benchmark::kMillisecond);
 
 // The same text, Find previous from the last line.
 void BM_FindAbsentBackward(benchmark::State& state)
@@ -107,7 +110,10 @@ void BM_FindAbsentBackward(benchmark::State& state)
     for (auto _ : state) n->dlg.FindBackward();
     Report(state, *n, n->view.ViewLineStart());
 }
-BENCHMARK(BM_FindAbsentBackward)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})->ArgNames({"ascii", "case", "log"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindAbsentBackward)
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"ascii", "case", "log"})
+    ->Unit(benchmark::kMillisecond);
 
 // A text found only near the other end (a marked line there): forwards from the first line,
 // backwards from the last.
@@ -134,7 +140,10 @@ void BM_FindNearTheEnd(benchmark::State& state)
     Report(state, *n, found);
     state.counters["target"] = target;
 }
-BENCHMARK(BM_FindNearTheEnd)->ArgsProduct({{1, 0}, {0, 1}})->ArgNames({"forward", "case"})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindNearTheEnd)
+    ->ArgsProduct({{1, 0}, {0, 1}})
+    ->ArgNames({"forward", "case"})
+    ->Unit(benchmark::kMillisecond);
 
 // Find next with the same text, found on the next screen: the search itself, and the whole
 // command with the view scrolled to the line (which redraws every row of the map).

@@ -142,15 +142,16 @@ void HoldPageDown(benchmark::State& state, bool smooth)
                 for (int i = 0; i < KeysPerPlace; ++i) {
                     std::this_thread::sleep_until(start + i * interval);
                     posted[size_t(i)] = clock::now();
-                    QCoreApplication::postEvent(&f.view, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown,
-                                                                       Qt::NoModifier, QString(), true));
+                    QCoreApplication::postEvent(
+                        &f.view, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier, QString(), true));
                 }
             });
             while (int(arrivals.at.size()) < KeysPerPlace) QApplication::processEvents(QEventLoop::AllEvents, 5);
             typist.join();
             f.view.removeEventFilter(&arrivals);
             for (int i = 0; i < KeysPerPlace; ++i)
-                waits.push_back(std::chrono::duration<double, std::milli>(arrivals.at[size_t(i)] - posted[size_t(i)]).count());
+                waits.push_back(
+                    std::chrono::duration<double, std::milli>(arrivals.at[size_t(i)] - posted[size_t(i)]).count());
         }
     }
     std::sort(waits.begin(), waits.end());

@@ -13,7 +13,6 @@
 
 namespace {
 
-
 const TViewFont& Font()
 {
     static const TViewFont font(TViewFont::DefaultViewFont());

@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // The handlers a drag runs through, reachable from here.
 class BenchView : public TBigView {
 public:
@@ -73,7 +72,8 @@ void BM_DragHeldBelowLinesPerSecond(benchmark::State& state)
     for (auto _ : state) {
         v.SetViewLineStart(1000);
         v.MouseDown(Qt::LeftButton, {}, 100, 100);
-        QTimer::singleShot(1000, &v, [&v] { QCoreApplication::postEvent(&v, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, {})); });
+        QTimer::singleShot(
+            1000, &v, [&v] { QCoreApplication::postEvent(&v, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, {})); });
         v.MouseMove({}, 200, v.ClientHeight() + 20);
         state.counters["lines/s"] = v.ViewLineStart() - 1000;
     }
@@ -118,7 +118,9 @@ void BM_HitTestLineEnd10000(benchmark::State& state)
     v.resize(800, 600);
     v.SetWordWrap(false);
     std::string line;
-    while (line.size() < 10000) line += "\x82\xA0\x82\xA2\x8A\xBF\x8E\x9A" "abc def\t";
+    while (line.size() < 10000)
+        line += "\x82\xA0\x82\xA2\x8A\xBF\x8E\x9A"
+                "abc def\t";
     line.resize(10000);
     v.LinesAssign({TBvText(line)});
     const int x = int(v.MapWidth());

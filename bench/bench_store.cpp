@@ -16,11 +16,13 @@ QByteArray OtherPrograms()
 {
     QByteArray s = "Windows Registry Editor Version 5.00\n\n";
     for (int k = 0; s.size() < (1 << 20); ++k) {
-        s += "[HKEY_CURRENT_USER\\Software\\Maker" + QByteArray::number(k % 37) + "\\Program" +
-             QByteArray::number(k) + "\\Recent]\n";
+        s += "[HKEY_CURRENT_USER\\Software\\Maker" + QByteArray::number(k % 37) + "\\Program" + QByteArray::number(k) +
+             "\\Recent]\n";
         for (int v = 0; v < 6; ++v) {
-            s += "\"Count" + QByteArray::number(v) + "\"=dword:" + QByteArray::number(k * 7 + v, 16).rightJustified(8, '0') + "\n";
-            s += "\"File" + QByteArray::number(v) + "\"=\"/home/user/文書/プロジェクト " + QByteArray::number(k) + "/file.txt\"\n";
+            s += "\"Count" + QByteArray::number(v) +
+                 "\"=dword:" + QByteArray::number(k * 7 + v, 16).rightJustified(8, '0') + "\n";
+            s += "\"File" + QByteArray::number(v) + "\"=\"/home/user/文書/プロジェクト " + QByteArray::number(k) +
+                 "/file.txt\"\n";
         }
         s += "\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,2f,00,62,00,69,00,6e,00,3a,00,2f,00,\\\n"
              "  75,00,73,00,72,00,2f,00,62,00,69,00,6e,00,00,00\n\n";
@@ -30,7 +32,8 @@ QByteArray OtherPrograms()
 
 void WriteSeventeen(platform::TRegistry& reg, int n)
 {
-    const char* ints[] = {"WindowPosX", "WindowPosY", "WindowWidth", "WindowHeight", "FontSize", "FontColor", "BgColor"};
+    const char* ints[] = {"WindowPosX", "WindowPosY", "WindowWidth", "WindowHeight",
+                          "FontSize",   "FontColor",  "BgColor"};
     for (const char* name : ints) reg.WriteInteger(QString::fromLatin1(name), n);
     reg.WriteString(QStringLiteral("FontName"), QStringLiteral("ＭＳ ゴシック"));
     const char* bools[] = {"CRView", "SmoothScroll", "Last1PageScroll", "ExitEnterKey", "FgWindow", "CcrScroll"};

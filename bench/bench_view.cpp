@@ -86,7 +86,6 @@ void BM_PaintWindow(benchmark::State& state)
 }
 BENCHMARK(BM_PaintWindow)->Unit(benchmark::kMicrosecond);
 
-
 void BM_LoadToFirstMap(benchmark::State& state)
 {
     for (auto _ : state) {

@@ -128,10 +128,12 @@ int main(int argc, char** argv)
     });
     const int total = lines + ticks * linesPerTick;
     qint64 writtenAt = -1;
-    const bool caughtUp = QTest::qWaitFor([&] {
-        if (written && writtenAt < 0) writtenAt = growth.elapsed();
-        return written && form.BigView1->GetCountOrg() >= total;
-    }, int(seconds * 1000) + 60000);
+    const bool caughtUp = QTest::qWaitFor(
+        [&] {
+            if (written && writtenAt < 0) writtenAt = growth.elapsed();
+            return written && form.BigView1->GetCountOrg() >= total;
+        },
+        int(seconds * 1000) + 60000);
     if (writtenAt < 0) writtenAt = growth.elapsed();
     const qint64 shownAt = growth.elapsed();
     writer.join();

@@ -55,8 +55,7 @@ bool TBvCaret::Hide()
 
 // ---- construction ----
 
-TBigView::TBigView(QWidget* owner)
-    : QWidget(owner), font_(std::make_shared<TViewFont>(font())), lines_(store_, *this)
+TBigView::TBigView(QWidget* owner) : QWidget(owner), font_(std::make_shared<TViewFont>(font())), lines_(store_, *this)
 {
     // Opaque: Paint covers the whole client area itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -117,10 +116,13 @@ TBigView::TBigView(QWidget* owner)
 
     rowsKey_ = WantedKey();
     // The work off this thread reports its end here, in this thread's turn.
-    connect(this, &TBigView::jobEnded, this, [this] {
-        LoadEnded();
-        DeriveEnded();
-    }, Qt::QueuedConnection);
+    connect(
+        this, &TBigView::jobEnded, this,
+        [this] {
+            LoadEnded();
+            DeriveEnded();
+        },
+        Qt::QueuedConnection);
     ResizeMap();
     MapClear();
 }

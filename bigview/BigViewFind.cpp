@@ -74,7 +74,8 @@ void TBigView::MarkRow(int line, int logicalY)
     const uint32_t fg = ToQColor(fontColor_).rgb(), bg = ToQColor(color_).rgb();
     const uint32_t mark = ToQColor(MarkColor(fontColor_, color_)).rgb();
     marks_->Each(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), from, first, hi, [&](size_t at) {
-        if (s.Y == piece.OrgIndex && e.Y == piece.OrgIndex && size_t(s.X - 1) == at && size_t(e.X - 1) == at + n) return;
+        if (s.Y == piece.OrgIndex && e.Y == piece.OrgIndex && size_t(s.X - 1) == at && size_t(e.X - 1) == at + n)
+            return;
         const size_t a = std::max(at, lo) - lo, b = std::min(at + n, hi) - lo;
         const int64_t left = LeftMargin + TabbedTextWidth(text.data(), a);
         const int64_t right = LeftMargin + TabbedTextWidth(text.data(), std::min(b, text.size()));

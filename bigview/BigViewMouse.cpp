@@ -124,11 +124,10 @@ void TBigView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, i
         PlaceCaret();
         MapUpdate();
         break;
-    case TPressAction::Word:
-        SelOfDblClk(x, y);
-        break;
+    case TPressAction::Word: SelOfDblClk(x, y); break;
     case TPressAction::None:
-        if (button == Qt::RightButton && popupMenu_) popupMenu_->popup(mapToGlobal(ClientRect().topLeft() + QPoint(x, y)));
+        if (button == Qt::RightButton && popupMenu_)
+            popupMenu_->popup(mapToGlobal(ClientRect().topLeft() + QPoint(x, y)));
         break;
     }
 }

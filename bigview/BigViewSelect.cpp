@@ -27,7 +27,9 @@ void TBigView::PlaceCaret()
         w = TabbedTextWidth(line.data(), std::min(line.size(), size_t(x - 1)));
     }
     const int64_t px = w + LeftMargin - int64_t(charWidth_) * ScHPos();
-    auto onScreen = [](int64_t v) { return int(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(v, INT32_MAX / 2))); };
+    auto onScreen = [](int64_t v) {
+        return int(std::max<int64_t>(INT32_MIN / 2, std::min<int64_t>(v, INT32_MAX / 2)));
+    };
     caretObj_.SetPos(onScreen(px), onScreen(y));
     if (caretObj_.Visible()) update();
 }
@@ -66,7 +68,8 @@ void TBigView::mousePressEvent(QMouseEvent* e)
     if (ht != HTCLIENT) {
         // The frame: focus first, then the move or the resize starts.
         setFocus(Qt::MouseFocusReason);
-        if (e->button() == Qt::LeftButton && ht != HTNOWHERE) frame_.BeginDrag(ht, e->globalPosition().toPoint(), geometry());
+        if (e->button() == Qt::LeftButton && ht != HTNOWHERE)
+            frame_.BeginDrag(ht, e->globalPosition().toPoint(), geometry());
         return;
     }
     const QPoint c = ClientPos(this, e->position());

@@ -50,8 +50,8 @@ int TBvFrame::HitTest(const QRect& all, const QRect& client, QPoint pos, bool ct
     int ht = HTNOWHERE;
     if (all.contains(pos)) {
         const int b = BorderWidth();
-        const bool left = pos.x() < all.left() + b, right = pos.x() > all.right() - b;
-        const bool top = pos.y() < all.top() + b, bottom = pos.y() > all.bottom() - b;
+        const bool left = pos.x()<all.left() + b, right = pos.x()> all.right() - b;
+        const bool top = pos.y()<all.top() + b, bottom = pos.y()> all.bottom() - b;
         const QRect f = FrameRect(all);
         const QRect cap(f.left(), f.top(), f.width(), CaptionHeight());
         if (b && top && left) ht = HTTOPLEFT;
@@ -66,8 +66,8 @@ int TBvFrame::HitTest(const QRect& all, const QRect& client, QPoint pos, bool ct
         else if (client.contains(pos)) ht = HTCLIENT;
     }
     if (!Has(bvVResize) && ht >= HTTOP && ht <= HTBOTTOMRIGHT) ht = HTNOWHERE;
-    if (!Has(bvHResize) &&
-        (ht == HTLEFT || ht == HTRIGHT || ht == HTTOPLEFT || ht == HTTOPRIGHT || ht == HTBOTTOMLEFT || ht == HTBOTTOMRIGHT))
+    if (!Has(bvHResize) && (ht == HTLEFT || ht == HTRIGHT || ht == HTTOPLEFT || ht == HTTOPRIGHT ||
+                            ht == HTBOTTOMLEFT || ht == HTBOTTOMRIGHT))
         ht = HTNOWHERE;
     if (Has(bvCaption)) {
         if (!Has(bvMove) && ht == HTCAPTION) ht = HTNOWHERE;
@@ -158,7 +158,8 @@ QRect TBvFrame::DragTo(QPoint global, QSize minT, QSize maxT) const
     case HTBOTTOMRIGHT: g.setBottomRight(g.bottomRight() + d); break;
     default: break;
     }
-    if (g.width() < minT.width() || g.height() < minT.height() || g.width() > maxT.width() || g.height() > maxT.height())
+    if (g.width() < minT.width() || g.height() < minT.height() || g.width() > maxT.width() ||
+        g.height() > maxT.height())
         return QRect();
     return g;
 }

@@ -26,8 +26,17 @@ constexpr bool BvHas(TBvStyle s, TBvStyles m) { return (s >> m) & 1u; }
 
 // Non-client hit-test codes.
 enum : int {
-    HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13,
-    HTTOPRIGHT = 14, HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17
+    HTNOWHERE = 0,
+    HTCLIENT = 1,
+    HTCAPTION = 2,
+    HTLEFT = 10,
+    HTRIGHT = 11,
+    HTTOP = 12,
+    HTTOPLEFT = 13,
+    HTTOPRIGHT = 14,
+    HTBOTTOM = 15,
+    HTBOTTOMLEFT = 16,
+    HTBOTTOMRIGHT = 17
 };
 
 class TBvFrame {

@@ -91,7 +91,8 @@ int64_t TBvScreenMap::DrawRow(QPainter& p, int logicalY, const TBvText& text, bo
     int64_t w = -1;
     // A row wholly left of the kept window of a very wide map draws nothing.
     if (origin_ > 0) w = s.font->TabbedTextWidth(s.encoding, text.data(), text.size(), s.tabDistance);
-    if (w < 0 || x0 + w >= 0) w = s.font->DrawText(p, int(x0), y, s.encoding, text.data(), text.size(), s.tabDistance, s.fg, s.bg);
+    if (w < 0 || x0 + w >= 0)
+        w = s.font->DrawText(p, int(x0), y, s.encoding, text.data(), text.size(), s.tabDistance, s.fg, s.bg);
     if (mark) {
         // A small arrow pointing down, half a column right of the text's end.
         const int half = Nearest(s.charWidth / 2.0);

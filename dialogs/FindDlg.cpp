@@ -22,8 +22,7 @@ constexpr int64_t PaintEveryMs = 50;
 }  // namespace
 
 TFindDlg::TFindDlg(QWidget* owner, TBigView* view)
-    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      view_(view)
+    : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), view_(view)
 {
     setWindowTitle(QStringLiteral("検索"));
     setFont(DialogFont());
@@ -51,7 +50,9 @@ TFindDlg::TFindDlg(QWidget* owner, TBigView* view)
     connect(MatchCaseCB1, &QCheckBox::clicked, this, [this] { MatchCaseCB1Click(); });
 
     BeepFn = [] { QApplication::beep(); };
-    PaintFn = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers); };
+    PaintFn = [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    };
     ClockFn = [] {
         using namespace std::chrono;
         return int64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());

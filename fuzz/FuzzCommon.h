@@ -1,14 +1,12 @@
 #pragma once
-// Shared by the fuzz targets: a measure that needs no font, and a checked abort.
+// Shared by the fuzz targets: a checked abort.
 #include <cstdio>
 #include <cstdlib>
 
-#include "support/CellMeasure.h"
-
-#define FUZZ_CHECK(cond)                                                          \
-    do {                                                                          \
-        if (!(cond)) {                                                            \
+#define FUZZ_CHECK(cond)                                                                  \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
             std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                         \
-        }                                                                         \
+            std::abort();                                                                 \
+        }                                                                                 \
     } while (0)

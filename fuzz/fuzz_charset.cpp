@@ -3,7 +3,7 @@
 // and bytes given in parts transcode as they do at once.
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "platform/Charset.h"
 #include "support/EncodingOracle.h"
 
@@ -12,12 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     // Detection over the sample places of a file of this size, and of a piece cut anywhere.
     std::vector<charset::TPiece> pieces;
-    for (const auto& [at, n] : charset::TSample::Places(bytes.size())) pieces.push_back({std::string_view(bytes).substr(at, n), at});
+    for (const auto& [at, n] : charset::TSample::Places(bytes.size()))
+        pieces.push_back({std::string_view(bytes).substr(at, n), at});
     const charset::TDetected found = charset::Detect(pieces, bytes.size());
     FUZZ_CHECK(!found.bom || charset::BomLength(found.charset, bytes.data(), bytes.size()) > 0);
     if (size > 2) {
-        const std::vector<charset::TPiece> cut = {{std::string_view(bytes).substr(0, 1), 0},
-                                                  {std::string_view(bytes).substr(1 + data[0] % (size - 1)), 1 + uint64_t(data[0] % (size - 1))}};
+        const std::vector<charset::TPiece> cut = {
+            {std::string_view(bytes).substr(0, 1), 0},
+            {std::string_view(bytes).substr(1 + data[0] % (size - 1)), 1 + uint64_t(data[0] % (size - 1))}};
         charset::Detect(cut, bytes.size());
     }
     for (const TCharset c : {TCharset::Utf16Le, TCharset::Utf16Be, TCharset::Iso2022Jp}) {

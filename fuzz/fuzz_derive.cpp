@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "model/BvLines.h"
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
+#include "support/CellMeasure.h"
 #include "support/DeriveOracle.h"
 #include "support/EncodingOracle.h"
 
@@ -78,7 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int tabStop = data[3] % 10;
     const int editAt = data[4];
     const int editKind = data[5] % 3;
-    const TCharset charset = (data[0] >> 2) % 3 == 0 ? TCharset::Cp932 : (data[0] >> 2) % 3 == 1 ? TCharset::EucJp : TCharset::Utf8;
+    const TCharset charset = (data[0] >> 2) % 3 == 0   ? TCharset::Cp932
+                             : (data[0] >> 2) % 3 == 1 ? TCharset::EucJp
+                                                       : TCharset::Utf8;
     data += 6;
     size -= 6;
 

@@ -2,7 +2,7 @@
 // name (bytes up to a NUL, which no file name holds) reaches the editor as one argument.
 #include <string_view>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "support/EditorArgs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

@@ -3,7 +3,8 @@
 // mapping landing on characters' first bytes, in order.
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
+#include "support/CellMeasure.h"
 #include "model/BvMeasure.h"
 #include "support/EncodingOracle.h"
 
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // From every start, the starts ahead as the oracle has them (up to 64 bytes on, to stay quick).
     for (size_t from = 0; from < s.size(); ++from) {
         if (!starts[from]) continue;
-        for (size_t q = from; q <= s.size() && q <= from + 64; ++q) FUZZ_CHECK(enc.IsCharStart(b, s.size(), from, q) == starts[q]);
+        for (size_t q = from; q <= s.size() && q <= from + 64; ++q)
+            FUZZ_CHECK(enc.IsCharStart(b, s.size(), from, q) == starts[q]);
     }
     enc.ToUnicode(s.data(), s.size());
     // A column at any pixel is a character's first byte, and one further right is no further left.

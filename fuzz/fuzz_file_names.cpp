@@ -4,7 +4,7 @@
 #include <QString>
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "platform/FileNames.h"
 #include "support/Utf8Oracle.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "model/BvFind.h"
 #include "model/BvStrings.h"
 #include "support/FindReference.h"
@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (store.Count() > 0) {
         const std::string_view bytes = store.View((line < 0 ? 0 : line) % store.Count());
         std::vector<size_t> each, expect;
-        f.Each(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0, lo, hi, [&](size_t at) { each.push_back(at); });
+        f.Each(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0, lo, hi,
+               [&](size_t at) { each.push_back(at); });
         for (const size_t at : reference::Matches(bytes, find, matchCase, enc))
             if (at >= lo && at < hi) expect.push_back(at);
         FUZZ_CHECK(each == expect);

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "model/BvStrings.h"
 #include "platform/Charset.h"
 #include "support/FileLineOracle.h"
@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     unlink(name.c_str());
     FUZZ_CHECK(s.Capacity() == s.Count());
-    std::string held = bytes.substr(s.Source().bom ? charset::BomLength(s.Source().charset, bytes.data(), bytes.size()) : 0);
+    std::string held =
+        bytes.substr(s.Source().bom ? charset::BomLength(s.Source().charset, bytes.data(), bytes.size()) : 0);
     if (charset::IsTranscoded(s.Source().charset)) {
         std::string out(charset::Utf8Bound(s.Source().charset, held.size()), '\0');
         out.resize(charset::ToUtf8(s.Source().charset, held.data(), held.size(), out.data()));

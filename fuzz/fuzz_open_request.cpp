@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "app/OpenRequest.h"
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "support/OpenRequestOracle.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

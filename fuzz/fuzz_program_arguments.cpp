@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/ProgramArguments.h"
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 #include "support/FileLineOracle.h"
 #include "support/TailOracle.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "model/BvStrings.h"
-#include "fuzz/FuzzCommon.h"
+#include "FuzzCommon.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <new>
 
-
 namespace bvarray {
 
 namespace {
@@ -51,13 +50,15 @@ void* Reallocate(void* p, size_t oldCount, size_t newCount, size_t elemSize, boo
         if (*big && !kCopyToGrow) {
             q = mremap(p, Pages(oldBytes), Pages(newBytes), MREMAP_MAYMOVE);
         } else if (*big) {
-            q = mmap(nullptr, Pages(newBytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            q = mmap(nullptr, Pages(newBytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1,
+                     0);
             if (q != MAP_FAILED) {
                 std::memcpy(q, p, std::min(oldBytes, newBytes));
                 munmap(p, Pages(oldBytes));
             }
         } else {
-            q = mmap(nullptr, Pages(newBytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+            q = mmap(nullptr, Pages(newBytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1,
+                     0);
             if (q != MAP_FAILED && p) {
                 std::memcpy(q, p, std::min(oldBytes, newBytes));
                 std::free(p);

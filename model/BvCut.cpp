@@ -3,11 +3,8 @@
 #include <cstring>
 
 TBvCutRule::TBvCutRule(const TBvMeasure& measure, TBvEncoding encoding, int64_t tabDistance, int fixedColumns)
-    : map(measure, encoding, tabDistance),
-      wrapByte(fixedColumns),
-      clientWidth(measure.ClientWidth()),
-      xWidth(measure.TabbedTextWidth(encoding, "x", 1, tabDistance)),
-      charWidth(measure.CharWidth()),
+    : map(measure, encoding, tabDistance), wrapByte(fixedColumns), clientWidth(measure.ClientWidth()),
+      xWidth(measure.TabbedTextWidth(encoding, "x", 1, tabDistance)), charWidth(measure.CharWidth()),
       uniformWidth(measure.UniformCellWidth())
 {
     if (uniformWidth <= 0 || clientWidth < 0) return;

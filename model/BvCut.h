@@ -24,7 +24,7 @@ struct TBvCutRule {
     int64_t clientWidth;  // the pixel fit's width
     int64_t xWidth;       // the width of "x"
     int64_t charWidth;
-    int uniformWidth;     // the measure's uniform cell width; 0 when it has none
+    int uniformWidth;  // the measure's uniform cell width; 0 when it has none
     // With a uniform cell width the pixel fit of a line without tabs depends only on whether
     // the line fits: it does when it has at most uniformLimit columns, and is otherwise cut
     // into pieces of uniformFit columns. 0 without a uniform width.

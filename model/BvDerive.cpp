@@ -5,7 +5,6 @@
 #include <thread>
 #include <vector>
 
-
 namespace {
 
 // What the split's idle time derives at a time, so that the split goes on soon.
@@ -35,12 +34,13 @@ void TBvCut::Line(int org, std::string_view line, TBvRows& rows, int& widest) co
     }
     int lastLen = 0;
     bool lastShort = false;
-    const bool byBytes = CutLine(reinterpret_cast<const uint8_t*>(line.data()), len, rule_, [&](int pos, int n, bool shortened) {
-        rows.Add({org, uint32_t(pos) | (shortened ? TBvRow::kShort : 0u)});
-        widest = std::max(widest, std::min(n, len - pos + 1));
-        lastLen = n;
-        lastShort = shortened;
-    });
+    const bool byBytes =
+        CutLine(reinterpret_cast<const uint8_t*>(line.data()), len, rule_, [&](int pos, int n, bool shortened) {
+            rows.Add({org, uint32_t(pos) | (shortened ? TBvRow::kShort : 0u)});
+            widest = std::max(widest, std::min(n, len - pos + 1));
+            lastLen = n;
+            lastShort = shortened;
+        });
     if (byBytes) rows.EndLine(lastLen, lastShort);
     else rows.EndLineAtEnd();
 }

@@ -80,8 +80,8 @@ private:
     const std::atomic<bool>* stop_;
     std::atomic<uint64_t>* done_;
     int published_ = 0;
-    int derived_;     // lines derived so far into rows_, from from_ on
-    TBvRows rows_;    // what Help derived, in order
+    int derived_;   // lines derived so far into rows_, from from_ on
+    TBvRows rows_;  // what Help derived, in order
     int widest_ = 0;
     int early_ = 0;
 };

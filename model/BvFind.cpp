@@ -221,8 +221,9 @@ bool TBvFind::Whole(const uint8_t* s, size_t len, size_t from, size_t q) const
 
 const TBvFind::Piece* TBvFind::Place(const std::vector<Piece>& run, const uint8_t* s) const
 {
-    auto after = std::upper_bound(run.begin(), run.end(), s, [](const uint8_t* q, const Piece& p) { return q < p.start; });
-    const Piece& p = *(after - 1);  // the run starts at its first line's first byte
+    auto after =
+        std::upper_bound(run.begin(), run.end(), s, [](const uint8_t* q, const Piece& p) { return q < p.start; });
+    const Piece& p = *(after - 1);                                   // the run starts at its first line's first byte
     if (s + pattern_.text.size() > p.start + p.len) return nullptr;  // spans the line's end, or lies in a line end
     return Whole(p.start, p.len, 0, size_t(s - p.start)) ? &p : nullptr;
 }

@@ -6,7 +6,6 @@
 #include "platform/Cp932.h"
 #include "platform/Exception.h"
 
-
 void TBvLines::IndexError(int index)
 {
     char msg[128];

@@ -57,7 +57,10 @@ public:
     // The encoding the store's text is held in.
     TBvEncoding Encoding() const { return store_.Encoding(); }
     // Pixels and bytes of a display line, in the view font with the tab stops.
-    TBvRowMap RowMap() const { return TBvRowMap(measure_, Encoding(), int64_t(measure_.CharWidth()) * wrap_.viewTabStop); }
+    TBvRowMap RowMap() const
+    {
+        return TBvRowMap(measure_, Encoding(), int64_t(measure_.CharWidth()) * wrap_.viewTabStop);
+    }
     int64_t TabbedTextWidth(const char* s, size_t n) const { return RowMap().X(s, n); }
     int64_t TabbedTextWidth(const TBvText& s) const { return TabbedTextWidth(s.data(), s.size()); }
     // The byte kind in code page 932 (0 single, 1 lead, 2 trail), by a walk from the start.

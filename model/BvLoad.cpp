@@ -83,7 +83,6 @@ private:
     size_t start_, lineStart_, pos_, end_;
 };
 
-
 void ReleaseFileBlock(TBvText::Block* b)
 {
     platform::FileMemory::Release(b->data, b->size);
@@ -144,7 +143,8 @@ struct TSplitTarget {
     // After a part: the lines split so far.
     void Split(TLineSplitter& split, const char* data, size_t avail)
     {
-        split.Split(data, avail, [this](size_t a, size_t b) { Add(a, b); }, [this] { Restart(); });
+        split.Split(
+            data, avail, [this](size_t a, size_t b) { Add(a, b); }, [this] { Restart(); });
         lines.SetNext(split.LineStart());
         // A line past the position limit is refused as soon as it gets there.
         if (split.Pending() > size_t(INT32_MAX)) throw TBvLoadFailure::LineTooLong;
@@ -273,7 +273,8 @@ TBvLoadFailure TBvLoadFile(const TBvLoadSource& source, TBvStrings& store, const
         if (file.Size() == 0) {
             file.Start();
             const size_t n = file.Wait(0);
-            sample.pieces.push_back({std::string_view(file.Data(), std::min(n, charset::kSamplePiece * (charset::kSamplePieces + 1))), 0});
+            sample.pieces.push_back(
+                {std::string_view(file.Data(), std::min(n, charset::kSamplePiece * (charset::kSamplePieces + 1))), 0});
         }
         const TBvSource chosen = ChooseSource(sample, file.Size(), source.charset);
         store.SetSource(chosen);

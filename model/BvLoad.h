@@ -30,8 +30,8 @@ enum class TBvLoadFailure : uint8_t {
 // opened, or the lines before a read error.
 inline bool Shows(TBvLoadFailure f)
 {
-    return f != TBvLoadFailure::OutOfMemory && f != TBvLoadFailure::TooManyLines &&
-           f != TBvLoadFailure::LineTooLong && f != TBvLoadFailure::Cancelled;
+    return f != TBvLoadFailure::OutOfMemory && f != TBvLoadFailure::TooManyLines && f != TBvLoadFailure::LineTooLong &&
+           f != TBvLoadFailure::Cancelled;
 }
 
 // What is to be loaded: a file by name, or an open descriptor (the load then owns it), read in

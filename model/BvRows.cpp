@@ -6,7 +6,8 @@
 
 const TBvRows::Segment& TBvRows::SegmentOf(int i) const
 {
-    const auto after = std::upper_bound(segs_.begin(), segs_.end(), i, [](int at, const Segment& s) { return at < s.first; });
+    const auto after =
+        std::upper_bound(segs_.begin(), segs_.end(), i, [](int at, const Segment& s) { return at < s.first; });
     return *(after - 1);
 }
 

@@ -396,7 +396,9 @@ TBvLineEnds TBvStrings::LineEnds() const
         const uint64_t from = Start(i), next = Start(i + 1);
         const size_t n = LineEndAt(from, next);
         if (n == 0) continue;
-        const TBvLineEnds kind = n == 2 ? TBvLineEnds::CrLf : text_.data()[next - 1] == '\r' ? TBvLineEnds::Cr : TBvLineEnds::Lf;
+        const TBvLineEnds kind = n == 2                           ? TBvLineEnds::CrLf
+                                 : text_.data()[next - 1] == '\r' ? TBvLineEnds::Cr
+                                                                  : TBvLineEnds::Lf;
         if (seen == TBvLineEnds::None) seen = kind;
         else if (kind != seen) return TBvLineEnds::Mixed;
     }

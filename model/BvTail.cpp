@@ -22,7 +22,8 @@ std::optional<TBvTail> TBvTail::Of(const TBvStrings& store)
 {
     if (charset::IsTranscoded(store.Source().charset)) return std::nullopt;
     // An empty file leaves no block to hold.
-    if (!store.HeldWhole()) return store.Count() == 0 && !store.Source().bom ? std::optional(TBvTail(0, 0, false, true)) : std::nullopt;
+    if (!store.HeldWhole())
+        return store.Count() == 0 && !store.Source().bom ? std::optional(TBvTail(0, 0, false, true)) : std::nullopt;
     const int n = store.Count();
     const uint64_t end = store.Position(n);
     if (n == 0) return TBvTail(end, end, false, store.LfEnds());

@@ -41,7 +41,7 @@ private:
     }
     uint64_t lastStart_;  // where the store's last line starts (held_ when none is to be read again)
     uint64_t held_;
-    bool pending_;        // the store's last line is read again, from lastStart_
-    bool lfEnds_;         // LF ends a line (the text has no CR)
+    bool pending_;  // the store's last line is read again, from lastStart_
+    bool lfEnds_;   // LF ends a line (the text has no CR)
     bool ended_ = false;
 };

@@ -16,7 +16,10 @@ class TBvText {
 public:
     // A shared block of bytes; freed by its own release function when the last slice goes.
     struct Block {
-        Block(void (*releaseFn)(Block*), char* bytes, size_t count) noexcept : release(releaseFn), data(bytes), size(count) {}
+        Block(void (*releaseFn)(Block*), char* bytes, size_t count) noexcept
+            : release(releaseFn), data(bytes), size(count)
+        {
+        }
         std::atomic<size_t> refs{0};
         void (*release)(Block*);
         char* data;

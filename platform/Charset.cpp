@@ -19,9 +19,9 @@ struct TName {
     TCharset charset;
     const char* key;
 };
-constexpr TName kNames[] = {{TCharset::Cp932, "cp932"},     {TCharset::EucJp, "euc-jp"},
+constexpr TName kNames[] = {{TCharset::Cp932, "cp932"},           {TCharset::EucJp, "euc-jp"},
                             {TCharset::Iso2022Jp, "iso-2022-jp"}, {TCharset::Utf8, "utf-8"},
-                            {TCharset::Utf16Le, "utf-16le"}, {TCharset::Utf16Be, "utf-16be"}};
+                            {TCharset::Utf16Le, "utf-16le"},      {TCharset::Utf16Be, "utf-16be"}};
 
 constexpr uint8_t kEsc = 0x1B;
 constexpr char kBad = char(0xFF);  // a byte that is no UTF-8: one cell with the replacement mark
@@ -258,7 +258,9 @@ template <bool BigEndian>
 size_t Utf16ToUtf8(const uint8_t* in, size_t n, bool end, char* out, size_t& used)
 {
     char* o = out;
-    auto unit = [&](size_t i) { return BigEndian ? char16_t(in[i] << 8 | in[i + 1]) : char16_t(in[i + 1] << 8 | in[i]); };
+    auto unit = [&](size_t i) {
+        return BigEndian ? char16_t(in[i] << 8 | in[i + 1]) : char16_t(in[i + 1] << 8 | in[i]);
+    };
     size_t i = 0;
     for (; i + 1 < n; i += 2) {
         const char16_t u = unit(i);

@@ -14,8 +14,8 @@ enum class TCharset : uint8_t { Cp932, EucJp, Iso2022Jp, Utf8, Utf16Le, Utf16Be 
 
 namespace charset {
 
-constexpr TCharset kAll[] = {TCharset::Cp932, TCharset::EucJp, TCharset::Iso2022Jp,
-                             TCharset::Utf8, TCharset::Utf16Le, TCharset::Utf16Be};
+constexpr TCharset kAll[] = {TCharset::Cp932, TCharset::EucJp,   TCharset::Iso2022Jp,
+                             TCharset::Utf8,  TCharset::Utf16Le, TCharset::Utf16Be};
 
 // The names options take: cp932, euc-jp, iso-2022-jp, utf-8, utf-16le, utf-16be.
 const char* Key(TCharset c);
@@ -24,7 +24,10 @@ std::optional<TCharset> FromKey(std::string_view key);
 
 // Whether a text in c is held transcoded to UTF-8 rather than as the file's own bytes:
 // UTF-16 is not ASCII-compatible and ISO-2022-JP carries a shift state.
-constexpr bool IsTranscoded(TCharset c) { return c == TCharset::Iso2022Jp || c == TCharset::Utf16Le || c == TCharset::Utf16Be; }
+constexpr bool IsTranscoded(TCharset c)
+{
+    return c == TCharset::Iso2022Jp || c == TCharset::Utf16Le || c == TCharset::Utf16Be;
+}
 
 // The length of the byte order mark of c that the bytes begin with, 0 when they begin with none.
 size_t BomLength(TCharset c, const char* p, size_t n);

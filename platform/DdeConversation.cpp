@@ -13,19 +13,17 @@ const QString Method = QStringLiteral("Execute");
 
 QDBusMessage BusCall(const QString& method, const QString& name)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                    QStringLiteral("/org/freedesktop/DBus"),
-                                                    QStringLiteral("org.freedesktop.DBus"), method);
+    QDBusMessage m =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), method);
     m << name;
     return m;
 }
 }  // namespace
 
 TDdeServerConv::TDdeServerConv(std::string service, std::string topic, TExecuteMacroFn onExecute, QObject* parent)
-    : QObject(parent),
-      busName_(QString::fromStdString(DdeBusName(service))),
-      path_(QString::fromStdString(DdeObjectPath(topic))),
-      onExecute_(std::move(onExecute))
+    : QObject(parent), busName_(QString::fromStdString(DdeBusName(service))),
+      path_(QString::fromStdString(DdeObjectPath(topic))), onExecute_(std::move(onExecute))
 {
 }
 

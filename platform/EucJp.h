@@ -42,8 +42,10 @@ inline bool IsCharStart(const uint8_t* s, size_t size, size_t from, size_t q)
     // b ^ 0x80, taken as signed, lies from 0x21 to 0x7E.
 #if defined(__SSE2__)
     while (r - from >= 16) {
-        const __m128i x = _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r - 16)), _mm_set1_epi8(char(0x80)));
-        const __m128i other = _mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
+        const __m128i x =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + r - 16)), _mm_set1_epi8(char(0x80)));
+        const __m128i other =
+            _mm_or_si128(_mm_cmplt_epi8(x, _mm_set1_epi8(0x21)), _mm_cmpeq_epi8(x, _mm_set1_epi8(0x7F)));
         if (_mm_movemask_epi8(other)) break;
         r -= 16;
     }

@@ -82,7 +82,9 @@ std::vector<TByteNamedEntry> EntriesNotUtf8(const std::string& dir)
         struct stat st;
         TByteNamedEntry::Kind kind = TByteNamedEntry::Other;
         if (fstatat(dirfd(d), e->d_name, &st, 0) == 0)
-            kind = S_ISREG(st.st_mode) ? TByteNamedEntry::File : S_ISDIR(st.st_mode) ? TByteNamedEntry::Directory : kind;
+            kind = S_ISREG(st.st_mode)   ? TByteNamedEntry::File
+                   : S_ISDIR(st.st_mode) ? TByteNamedEntry::Directory
+                                         : kind;
         entries.push_back({name.toStdString(), kind});
     }
     closedir(d);

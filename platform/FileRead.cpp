@@ -283,8 +283,9 @@ void TFileReader::ReadToEnd()
             data_ = static_cast<char*>(p);
             mapped_ = grown;
         }
-        const ssize_t r = Stopped() ? 0 : stream_ ? ReadStream(data_ + got, mapped_ - got)
-                                                  : ReadSome(fd_, data_ + got, mapped_ - got);
+        const ssize_t r = Stopped() ? 0
+                          : stream_ ? ReadStream(data_ + got, mapped_ - got)
+                                    : ReadSome(fd_, data_ + got, mapped_ - got);
         if (r <= 0) {
             size_ = got;
             return Publish(got, kFinished | (r < 0 ? kReadError : 0));

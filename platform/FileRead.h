@@ -128,7 +128,7 @@ private:
     const std::atomic<bool>* cancel_ = nullptr;
     std::atomic<uint64_t>* report_ = nullptr;
     std::thread thread_;
-    size_t populated_ = 0;  // the caller's thread has faulted in the pages below this
+    size_t populated_ = 0;   // the caller's thread has faulted in the pages below this
     uint64_t streamed_ = 0;  // what ReadNext has read
     bool canPopulate_ = true;
     bool stream_ = false;

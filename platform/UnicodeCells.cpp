@@ -15,7 +15,8 @@ uint8_t Classify(char32_t c)
 {
     const UChar32 u = UChar32(c);
     const int gc = u_charType(u);
-    if (gc == U_NON_SPACING_MARK || gc == U_ENCLOSING_MARK || u_hasBinaryProperty(u, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
+    if (gc == U_NON_SPACING_MARK || gc == U_ENCLOSING_MARK ||
+        u_hasBinaryProperty(u, UCHAR_DEFAULT_IGNORABLE_CODE_POINT))
         return 0;
     const int hst = u_getIntPropertyValue(u, UCHAR_HANGUL_SYLLABLE_TYPE);
     if (hst == U_HST_VOWEL_JAMO || hst == U_HST_TRAILING_JAMO) return 0;

@@ -424,7 +424,8 @@ bool TRegDocument::ParseAll()
 
         if (c == '\0' || c == ';') {  // a blank line or a comment
             if (!cur) preambleEnd = next;
-            else if (cur->entries.back().kind == Kind::Other && cur->entries.back().end == ls) cur->entries.back().end = next;
+            else if (cur->entries.back().kind == Kind::Other && cur->entries.back().end == ls)
+                cur->entries.back().end = next;
             else cur->entries.push_back({ls, next, {}, 0, Kind::Other});
         } else if (c == '[') {
             if (ce - q < 3 || d[ce - 1] != ']' || d[q + 1] == '-') return false;  // "[-key]" is a deletion
@@ -874,7 +875,9 @@ namespace {
 class TStoreLock {
 public:
     explicit TStoreLock(const QString& path)
-        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600)) {}
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600))
+    {
+    }
     ~TStoreLock()
     {
         if (fd_ >= 0) ::close(fd_);  // closing releases the lock

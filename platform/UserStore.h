@@ -24,7 +24,13 @@ namespace platform {
 
 // Value types, numbered as the registry numbers them.
 enum : uint32_t {
-    REG_NONE = 0, REG_SZ = 1, REG_EXPAND_SZ = 2, REG_BINARY = 3, REG_DWORD = 4, REG_MULTI_SZ = 7, REG_QWORD = 11
+    REG_NONE = 0,
+    REG_SZ = 1,
+    REG_EXPAND_SZ = 2,
+    REG_BINARY = 3,
+    REG_DWORD = 4,
+    REG_MULTI_SZ = 7,
+    REG_QWORD = 11
 };
 
 // A value as the registry keeps it: texts as UTF-16LE with their terminating NUL, DWORDs as four

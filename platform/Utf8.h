@@ -37,7 +37,8 @@ inline char32_t Decode(const uint8_t* p, size_t len)
     case 1: return p[0];
     case 2: return char32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F);
     case 3: return char32_t(p[0] & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
-    default: return char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+    default:
+        return char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 | (p[3] & 0x3F);
     }
 }
 

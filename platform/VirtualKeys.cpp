@@ -11,6 +11,7 @@ namespace {
 // Qt keys and their codes. A shifted character is listed with its key where the Japanese and
 // the US layout agree on which key types it (< is Shift+, on both); where they disagree the
 // place decides first (see VirtualKeyOf).
+// clang-format off
 constexpr std::array<std::pair<int, int>, 43> KeyTable{{
     {Qt::Key_Backspace, VK_BACK},      {Qt::Key_Tab, VK_TAB},
     {Qt::Key_Backtab, VK_TAB},         {Qt::Key_Return, VK_RETURN},
@@ -35,6 +36,7 @@ constexpr std::array<std::pair<int, int>, 43> KeyTable{{
     {Qt::Key_Apostrophe, VK_OEM_7},    {Qt::Key_QuoteDbl, VK_OEM_7},
     {Qt::Key_AsciiCircum, VK_OEM_7},
 }};
+// clang-format on
 
 // The numeric keypad's own keys (with Num Lock on); its arrows, Home and Enter are the keys
 // they stand for.

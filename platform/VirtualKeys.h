@@ -8,6 +8,7 @@
 
 namespace platform {
 
+// clang-format off
 enum VirtualKey : int {
     VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_PAUSE = 0x13, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
     VK_PRIOR = 0x21, VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24,
@@ -31,6 +32,7 @@ enum VirtualKey : int {
     VK_OEM_7 = 0xDE,       // ' (US), ^ (Japanese)
     VK_OEM_102 = 0xE2,     // \ ろ (Japanese), the extra key left of Z (ISO)
 };
+// clang-format on
 
 // The virtual-key code of a pressed key; 0 for a key that has none here.
 // qtKey and modifiers as QKeyEvent gives them; nativeScanCode is QKeyEvent::nativeScanCode():

@@ -21,8 +21,8 @@ Reply<T> Own(T* reply)
 
 xcb_atom_t Atom(xcb_connection_t* c, const char* name)
 {
-    const auto reply =
-        Own(xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::char_traits<char>::length(name)), name), nullptr));
+    const auto reply = Own(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(std::char_traits<char>::length(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
@@ -36,8 +36,8 @@ Property Get(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property)
 {
     Property p;
     if (property == XCB_ATOM_NONE) return p;
-    const auto reply =
-        Own(xcb_get_property_reply(c, xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1u << 20), nullptr));
+    const auto reply = Own(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1u << 20), nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE) return p;
     p.type = reply->type;
     p.bytes.assign(static_cast<const char*>(xcb_get_property_value(reply.get())),
@@ -88,7 +88,7 @@ bool Matches(xcb_connection_t* c, xcb_window_t w, const Atoms& atoms, std::strin
 bool FindX11Window(const char* display, std::string_view windowClass, std::string_view title)
 {
     const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> conn(xcb_connect(display, nullptr),
-                                                                           &xcb_disconnect);
+                                                                            &xcb_disconnect);
     xcb_connection_t* c = conn.get();
     if (!c || xcb_connection_has_error(c)) return false;
     const Atoms atoms{Atom(c, "_NET_CLIENT_LIST"), Atom(c, "_NET_WM_NAME"), Atom(c, "UTF8_STRING")};

@@ -138,7 +138,6 @@ void TSettings::TakeWindowGeometry(const QRect& g)
     WindowHeight = g.height();
 }
 
-
 TDeleteResult DeleteSettings(platform::TRegistry& reg)
 {
     const QString key = QString::fromLatin1(TSettings::Key), maker = QString::fromLatin1(TSettings::MakerKey);

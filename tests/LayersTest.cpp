@@ -31,7 +31,8 @@ std::optional<std::string> Fault(const std::string& layer, const std::string& li
     std::smatch m;
     if (std::regex_search(line, m, local)) {
         const auto to = kRank.find(m[1].str());
-        if (to != kRank.end() && to->second > kRank.at(layer)) return layer + " includes from the later layer " + to->first;
+        if (to != kRank.end() && to->second > kRank.at(layer))
+            return layer + " includes from the later layer " + to->first;
         if (layer == "settings" && to != kRank.end() && to->first == "bigview") return "settings includes the view";
     } else if ((layer == "model" || layer == "settings") && std::regex_search(line, m, qt) && !qtCore(m[1].str())) {
         return layer + " includes " + m[1].str() + ", which is not Qt Core";
@@ -76,7 +77,8 @@ TEST(Layers, TheRuleTellsEachKindOfInclude)
         {"model", "#include <string>", false},
         {"model", "#include \"support/Oracle.h\"", false},  // no layer of the program
     };
-    for (const Case& c : cases) EXPECT_EQ(Fault(c.layer, c.line, core).has_value(), c.fault) << c.layer << ": " << c.line;
+    for (const Case& c : cases)
+        EXPECT_EQ(Fault(c.layer, c.line, core).has_value(), c.fault) << c.layer << ": " << c.line;
 }
 
 TEST(Layers, NoFileIncludesFromALaterLayer)

@@ -112,8 +112,7 @@ Options Parse(int argc, char** argv)
                 Fail(std::string("bad value for --copy: ") + (next ? next : ""));
             o.copy = true;
             ++i;
-        }
-        else if (a.size() > 1 && a[0] == '-') Fail("unknown option " + a);
+        } else if (a.size() > 1 && a[0] == '-') Fail("unknown option " + a);
         else name(a);
     }
     if (o.file.empty() || (!o.lines && !o.copy && o.out.empty()))
@@ -137,7 +136,8 @@ public:
         int n = 0;
         const bool neg = v < 0;
         unsigned long long u = neg ? 0ULL - (unsigned long long)v : (unsigned long long)v;
-        do tmp[n++] = char('0' + u % 10); while (u /= 10);
+        do tmp[n++] = char('0' + u % 10);
+        while (u /= 10);
         if (neg) tmp[n++] = '-';
         Reserve(size_t(n));
         while (n) buf_[len_++] = tmp[--n];

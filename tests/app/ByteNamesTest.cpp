@@ -25,13 +25,13 @@
 namespace {
 
 // Shift-JIS names, and what they show as.
-const std::string kAi("\x82\xa0\x82\xa2.txt");            // あい.txt; a UTF-8 twin of that name is beside it
-const std::string kTest("\x83\x65\x83\x58\x83\x67.log");  // テスト.log
-const std::string kMemo("\x83\x81\x83\x82");              // メモ, no extension
-const std::string kHidden(".\x89\x42\x82\xb5");           // .隠し
+const std::string kAi("\x82\xa0\x82\xa2.txt");                  // あい.txt; a UTF-8 twin of that name is beside it
+const std::string kTest("\x83\x65\x83\x58\x83\x67.log");        // テスト.log
+const std::string kMemo("\x83\x81\x83\x82");                    // メモ, no extension
+const std::string kHidden(".\x89\x42\x82\xb5");                 // .隠し
 const std::string kFolder("\x83\x74\x83\x48\x83\x8b\x83\x5f");  // フォルダ
-const std::string kPipe("\x83\x70\x83\x43\x83\x76");      // パイプ, a FIFO
-const std::string kNew("\x90\x56\x8b\x4b.txt");           // 新規.txt, made while the dialog is up
+const std::string kPipe("\x83\x70\x83\x43\x83\x76");            // パイプ, a FIFO
+const std::string kNew("\x90\x56\x8b\x4b.txt");                 // 新規.txt, made while the dialog is up
 
 // Japanese text as an input method commits it.
 void TypeByInputMethod(QWidget* w, const QString& text)
@@ -47,8 +47,11 @@ protected:
     void SetUp() override
     {
         d = QFile::encodeName(dir.path()).toStdString() + "/";
-        for (const auto& [name, text] : {std::pair{kAi, "sjis ai"}, {kTest, "sjis test"}, {kMemo, "memo"},
-                                         {kHidden, "hidden"}, {std::string("あい.txt"), "utf8 ai"},
+        for (const auto& [name, text] : {std::pair{kAi, "sjis ai"},
+                                         {kTest, "sjis test"},
+                                         {kMemo, "memo"},
+                                         {kHidden, "hidden"},
+                                         {std::string("あい.txt"), "utf8 ai"},
                                          {std::string("normal.txt"), "normal"}})
             std::ofstream(d + name, std::ios::binary) << text << "\r\n";
         mkdir((d + kFolder).c_str(), 0700);
@@ -135,16 +138,19 @@ protected:
     // Runs the Open command; act works the dialog once it is up, then it is closed if still open.
     void Open(std::function<void()> act)
     {
-        WhenModal<QFileDialog>([this, act](QFileDialog*) {
-            act();
-            if (dialog->isVisible()) dialog->reject();
-        }, 30000);
+        WhenModal<QFileDialog>(
+            [this, act](QFileDialog*) {
+                act();
+                if (dialog->isVisible()) dialog->reject();
+            },
+            30000);
         form->Open1Click();
     }
     // Waits until the second list shows exactly these names.
     bool Lists(const QStringList& names)
     {
-        return QTest::qWaitFor([&] { return Shown(list->model()) == names && list->isVisible() == !names.isEmpty(); }, 3000);
+        return QTest::qWaitFor([&] { return Shown(list->model()) == names && list->isVisible() == !names.isEmpty(); },
+                               3000);
     }
     QLineEdit* NameBox() const { return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
     // The point of the row showing name, in the list's viewport.
@@ -155,7 +161,8 @@ protected:
     }
     QPoint ByteRow(const QString& name)
     {
-        const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        const QModelIndexList found =
+            list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
         return found.isEmpty() ? QPoint(-1, -1) : RowAt(list, found.front());
     }
 
@@ -211,7 +218,11 @@ TEST_F(ByteNamesDialogTest, ChoosingANameThatIsNoUtf8OpensExactlyItsBytes)
         const char* firstLine;
         const char* caption;  // the name that follows the folder in the title
     } ways[] = {
-        {"clicked, then Open", [&] { clickByteRow("あい.txt"); QTest::mouseClick(openButton(), Qt::LeftButton); },
+        {"clicked, then Open",
+         [&] {
+             clickByteRow("あい.txt");
+             QTest::mouseClick(openButton(), Qt::LeftButton);
+         },
          d + kAi, "sjis ai", "あい.txt"},
         {"double clicked", [&] { QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, ByteRow("あい.txt")); },
          d + kAi, "sjis ai", "あい.txt"},

@@ -118,11 +118,14 @@ protected:
     QString Window(const QString& pattern, int ms = 15000)
     {
         QString w;
-        WaitFor([&] {
-            w = XDoTool({"search", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", pattern})
-                    .section('\n', 0, 0);
-            return !w.isEmpty();
-        }, ms);
+        WaitFor(
+            [&] {
+                w = XDoTool(
+                        {"search", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", pattern})
+                        .section('\n', 0, 0);
+                return !w.isEmpty();
+            },
+            ms);
         return w;
     }
     // The program's window captioned exactly so (xdotool's patterns cannot hold Japanese in
@@ -130,13 +133,15 @@ protected:
     QString Named(const QString& caption, int ms = 15000)
     {
         QString found;
-        WaitFor([&] {
-            const QString all = XDoTool({"search", "--onlyvisible", "--pid", QString::number(program.processId()),
-                                         "--name", ""});
-            for (const QString& w : all.split('\n', Qt::SkipEmptyParts))
-                if (XDoTool({"getwindowname", w}) == caption) found = w;
-            return !found.isEmpty();
-        }, ms);
+        WaitFor(
+            [&] {
+                const QString all =
+                    XDoTool({"search", "--onlyvisible", "--pid", QString::number(program.processId()), "--name", ""});
+                for (const QString& w : all.split('\n', Qt::SkipEmptyParts))
+                    if (XDoTool({"getwindowname", w}) == caption) found = w;
+                return !found.isEmpty();
+            },
+            ms);
         return found;
     }
     void Keys(const QString& window, const QString& keys)
@@ -213,7 +218,8 @@ TEST_F(Viewer, AFileAppendedToByAnotherProcessIsFollowedAtItsEnd)
     ASSERT_GT(top, 150) << "followed, the file opens at its end";
     // Another process writes a line at a time.
     const QString script = QStringLiteral("i=201; while [ $i -le 260 ]; do echo \"line $i\" >> '%1'; i=$((i+1)); "
-                                          "sleep 0.01; done").arg(Path("app.log"));
+                                          "sleep 0.01; done")
+                               .arg(Path("app.log"));
     EXPECT_EQ(QProcess::execute(QStringLiteral("sh"), {"-c", script}), 0);
     EXPECT_TRUE(WaitFor([&] { return TopLine(w) == top + 60; }, 10000)) << "the view did not follow to the end";
 }

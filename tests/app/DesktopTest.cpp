@@ -47,7 +47,8 @@ TEST(Desktop, ProgramShowsAShiftJisFileInItsWindowAndClosesFromItsMenu)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         // "日本語のテキスト" in Shift-JIS, then ASCII, over many lines.
         const QByteArray jp("\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x65\x83\x4c\x83\x58\x83\x67");
-        for (int i = 0; i < 40; ++i) f.write(jp + " The quick brown fox jumps over the lazy dog. " + QByteArray::number(i) + "\r\n");
+        for (int i = 0; i < 40; ++i)
+            f.write(jp + " The quick brown fox jumps over the lazy dog. " + QByteArray::number(i) + "\r\n");
     }
 
     QProcess program;
@@ -85,8 +86,8 @@ TEST(Desktop, ProgramShowsAShiftJisFileInItsWindowAndClosesFromItsMenu)
 
     // Alt+F opens the File menu, X its exit item; the open menu holds the keyboard.
     XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window, QStringLiteral("key"),
-             QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f"), QStringLiteral("sleep"), QStringLiteral("0.3"),
-             QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("x")});
+             QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f"), QStringLiteral("sleep"),
+             QStringLiteral("0.3"), QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("x")});
     const bool closed = program.waitForFinished(5000);
     if (!closed) {
         program.kill();

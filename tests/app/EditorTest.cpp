@@ -111,7 +111,7 @@ TEST_F(EditorCommandTest, TheEditorStartsWithTheExpandedTemplateOrTheMessageSays
         QString name, param;
         std::string file;
         bool starts;
-        Args args;       // what the program receives
+        Args args;        // what the program receives
         QString message;  // "" when none is shown
         QString paramAfter;
     };
@@ -176,8 +176,8 @@ TEST_F(EditorCommandTest, ARealEditorReceivesTheFileNameAsItsOneArgument)
     form->Settings.EditorName = QString::fromLocal8Bit(TAVUKO_FAKE_EDITOR);
     form->Settings.EditorParam = QStringLiteral("--line=$line $file");
     const std::vector<std::string> names = {
-        "a b.txt", "a\" --option.txt", "-dash.txt", "\x93\xfa\x96\x7b\x8c\xea.txt", "\xff\xfe raw.txt",
-        "trailing\\", "q\\\"uote\\\\\".txt",
+        "a b.txt",          "a\" --option.txt", "-dash.txt",           "\x93\xfa\x96\x7b\x8c\xea.txt",
+        "\xff\xfe raw.txt", "trailing\\",       "q\\\"uote\\\\\".txt",
     };
     int n = 0;
     for (const std::string& leaf : names) {

@@ -43,8 +43,9 @@ TEST(EncodingDesktop, AUtf8FileIsDraggedOverAndCopiedAsItsExactText)
     } stop{program};
 
     QString window;
-    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/utf8_sample\\.txt - Tavuko$"))).isEmpty(); }))
-        << "no window captioned with the file name";
+    ASSERT_TRUE(WaitFor([&] {
+        return !(window = FindWindow(QStringLiteral("/utf8_sample\\.txt - Tavuko$"))).isEmpty();
+    })) << "no window captioned with the file name";
     XDoTool({QStringLiteral("windowraise"), window});
     XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
 
@@ -70,19 +71,22 @@ TEST(EncodingDesktop, AUtf8FileIsDraggedOverAndCopiedAsItsExactText)
     }
     const QString x0 = QString::number(wx + left + 1), y0 = QString::number(wy + top + 6);
     const QString x1 = QString::number(wx + shot.width() / 2), y1 = QString::number(wy + shot.height() - 20);
-    XDoTool({QStringLiteral("mousemove"), QStringLiteral("--sync"), x0, y0, QStringLiteral("mousedown"), QStringLiteral("1"),
-             QStringLiteral("mousemove"), QStringLiteral("--sync"), x1, y0, QStringLiteral("mousemove"), QStringLiteral("--sync"),
-             x1, y1, QStringLiteral("mouseup"), QStringLiteral("1"), QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
-             QStringLiteral("ctrl+c")});
+    XDoTool({QStringLiteral("mousemove"), QStringLiteral("--sync"), x0, y0, QStringLiteral("mousedown"),
+             QStringLiteral("1"), QStringLiteral("mousemove"), QStringLiteral("--sync"), x1, y0,
+             QStringLiteral("mousemove"), QStringLiteral("--sync"), x1, y1, QStringLiteral("mouseup"),
+             QStringLiteral("1"), QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+c")});
 
     QString copied;
-    EXPECT_TRUE(WaitFor([&] {
-        copied = RunTool(QStringLiteral("xclip"),
-                         {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                          QStringLiteral("UTF8_STRING")},
-                         3000);
-        return copied == text;
-    }, 8000)) << "the clipboard holds \"" << copied.toStdString() << "\"";
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            copied = RunTool(QStringLiteral("xclip"),
+                             {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                              QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
+                             3000);
+            return copied == text;
+        },
+        8000))
+        << "the clipboard holds \"" << copied.toStdString() << "\"";
     EXPECT_EQ(program.state(), QProcess::Running);
 }
 

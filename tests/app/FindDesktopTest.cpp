@@ -70,7 +70,8 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
     };
 
     QString window;
-    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/find_sample\\.txt - Tavuko$"))).isEmpty(); }, 15000))
+    ASSERT_TRUE(WaitFor(
+        [&] { return !(window = FindWindow(QStringLiteral("/find_sample\\.txt - Tavuko$"))).isEmpty(); }, 15000))
         << "no window captioned with the file name";
     const WId id = WId(window.toULongLong());
     XDoTool({QStringLiteral("windowraise"), window});
@@ -78,7 +79,8 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
     const QImage before = Rows(id);
 
     // The find text on the clipboard, served by xclip until the test ends.
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     ASSERT_TRUE(xclip.waitForStarted(3000));
     xclip.write(QStringLiteral("検索対象").toUtf8());
     xclip.waitForBytesWritten(3000);  // no event loop here to write it
@@ -92,17 +94,24 @@ TEST(FindDesktop, AJapaneseTextPastedIntoTheDialogMovesTheViewAndNamesItselfInTh
         << "the find dialog did not open";
     if (!dialog.isEmpty()) {
         // The modal dialog has the keyboard.
-        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+v"), QStringLiteral("sleep"),
-                 QStringLiteral("0.3")});
+        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+v"),
+                 QStringLiteral("sleep"), QStringLiteral("0.3")});
         if (const char* keep = std::getenv("TAVUKO_SHOTS"))
-            QGuiApplication::primaryScreen()->grabWindow(WId(dialog.toULongLong())).save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-dialog.png"));
+            QGuiApplication::primaryScreen()
+                ->grabWindow(WId(dialog.toULongLong()))
+                .save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-dialog.png"));
         XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
     }
     const QString suffix = QStringLiteral(" - Tavuko (検索\"検索対象\")");
     QString title;
-    EXPECT_TRUE(WaitFor([&] { return (title = XDoTool({QStringLiteral("getwindowname"), window})).endsWith(suffix); }, 5000))
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return (title = XDoTool({QStringLiteral("getwindowname"), window})).endsWith(suffix);
+        },
+        5000))
         << "title: " << title.toStdString();
-    EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000)) << "the dialog stayed open";
+    EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000))
+        << "the dialog stayed open";
 
     // The found row is now the top one: the rows on view changed.
     QImage after;
@@ -170,7 +179,7 @@ TEST(FindDesktop, UnderAWindowManagerTheDialogIsCentredByItsFrameFromItsFirstSho
     ASSERT_TRUE(dir.isValid());
     const QString config = dir.filePath(QStringLiteral("jwmrc")), file = dir.filePath(QStringLiteral("a.txt"));
     for (const auto& [name, text] : {std::pair(config, QByteArray("<?xml version=\"1.0\"?>\n<JWM></JWM>\n")),
-                                      std::pair(file, QByteArray("text\r\n"))}) {
+                                     std::pair(file, QByteArray("text\r\n"))}) {
         QFile f(name);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
     }
@@ -179,7 +188,8 @@ TEST(FindDesktop, UnderAWindowManagerTheDialogIsCentredByItsFrameFromItsFirstSho
     wm.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     wm.start(QStringLiteral("jwm"), {QStringLiteral("-f"), config});
     ASSERT_TRUE(wm.waitForStarted(5000)) << "jwm is needed (scripts/install-deps installs it)";
-    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr), &xcb_disconnect);
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(nullptr, nullptr),
+                                                                         &xcb_disconnect);
     ASSERT_FALSE(xcb_connection_has_error(c.get()));
     // The window manager first, as on a desktop: a window it finds already mapped is framed late.
     ASSERT_TRUE(WaitFor([&] { return ManagerRuns(c.get()); }, 10000)) << "jwm did not take the screen";
@@ -210,11 +220,14 @@ TEST(FindDesktop, UnderAWindowManagerTheDialogIsCentredByItsFrameFromItsFirstSho
         ASSERT_TRUE(WaitFor([&] { return !(dialog = FindWindow(QStringLiteral("^検索$"))).isEmpty(); }, 5000));
         const xcb_window_t d = xcb_window_t(dialog.toULong());
         QRect m, f;
-        EXPECT_TRUE(WaitFor([&] {
-            m = FrameOf(c.get(), main), f = FrameOf(c.get(), d);
-            return f.height() > 73 && (f.topLeft() - centredOver(m, f)).manhattanLength() <= 1;
-        }, 3000)) << "frame " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " over "
-                  << m.x() << "," << m.y() << " " << m.width() << "x" << m.height();
+        EXPECT_TRUE(WaitFor(
+            [&] {
+                m = FrameOf(c.get(), main), f = FrameOf(c.get(), d);
+                return f.height() > 73 && (f.topLeft() - centredOver(m, f)).manhattanLength() <= 1;
+            },
+            3000))
+            << "frame " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height() << " over " << m.x() << ","
+            << m.y() << " " << m.width() << "x" << m.height();
         XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Escape")});
         ASSERT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000));
     }

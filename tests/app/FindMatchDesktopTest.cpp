@@ -22,7 +22,11 @@ QString ProgramPath;
 
 QImage Shot(WId id) { return QGuiApplication::primaryScreen()->grabWindow(id).toImage(); }
 
-QString Clipboard() { return RunTool(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")}); }
+QString Clipboard()
+{
+    return RunTool(QStringLiteral("xclip"),
+                   {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+}
 
 TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
 {
@@ -37,7 +41,8 @@ TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         // 表の裏にソースを表示する。 (表 and ソ end with 0x5C), above and below the needle's line.
-        const QByteArray novel("\x95\x5c\x82\xcc\x97\xa0\x82\xc9\x83\x5c\x81\x5b\x83\x58\x82\xf0\x95\x5c\x8e\xa6\x82\xb7\x82\xe9\x81\x42\r\n");
+        const QByteArray novel("\x95\x5c\x82\xcc\x97\xa0\x82\xc9\x83\x5c\x81\x5b\x83\x58\x82\xf0\x95\x5c\x8e\xa6\x82"
+                               "\xb7\x82\xe9\x81\x42\r\n");
         for (int i = 0; i < 3; ++i) f.write(novel);
         f.write("the needle: " + needle.toLatin1() + " (end)\r\n");
         for (int i = 0; i < 60; ++i) f.write(novel);
@@ -57,12 +62,14 @@ TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
     program.start(ProgramPath, {file});
     ASSERT_TRUE(program.waitForStarted(5000)) << ProgramPath.toStdString();
     QString window;
-    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/novel\\.txt - Tavuko$"))).isEmpty(); }, 15000));
+    ASSERT_TRUE(
+        WaitFor([&] { return !(window = FindWindow(QStringLiteral("/novel\\.txt - Tavuko$"))).isEmpty(); }, 15000));
     const WId id = WId(window.toULongLong());
     XDoTool({QStringLiteral("windowraise"), window});
 
     // The find text served on the clipboard, pasted into the dialog.
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     ASSERT_TRUE(xclip.waitForStarted(3000));
     xclip.write(needle.toUtf8());
     xclip.waitForBytesWritten(3000);
@@ -75,7 +82,8 @@ TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
         XDoTool(QStringList{QStringLiteral("key"), QStringLiteral("--clearmodifiers")} + typing +
                 QStringList{QStringLiteral("sleep"), QStringLiteral("0.3")});
         XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
-        EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000)) << "the dialog stayed open";
+        EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^検索$")).isEmpty(); }, 3000))
+            << "the dialog stayed open";
     };
     auto copy = [&] {
         XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window, QStringLiteral("key"),
@@ -84,7 +92,11 @@ TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
 
     find({QStringLiteral("ctrl+v")});
     QString title;
-    EXPECT_TRUE(WaitFor([&] { return (title = XDoTool({QStringLiteral("getwindowname"), window})).endsWith(QStringLiteral("\")")); }, 5000))
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return (title = XDoTool({QStringLiteral("getwindowname"), window})).endsWith(QStringLiteral("\")"));
+        },
+        5000))
         << title.toStdString();
     QThread::msleep(300);
     const QImage found = Shot(id);
@@ -95,15 +107,21 @@ TEST(FindMatchDesktop, AMatchSplitByTheWrapIsSelectedAndATrailByteIsNotFound)
 
     // \ in the novel: only trail bytes. Not found; the rows on view and the selection stay.
     find({QStringLiteral("BackSpace"), QStringLiteral("backslash")});
-    EXPECT_TRUE(WaitFor([&] { return XDoTool({QStringLiteral("getwindowname"), window}).endsWith(QStringLiteral("(検索\"\\\")")); }, 5000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return XDoTool({QStringLiteral("getwindowname"), window}).endsWith(QStringLiteral("(検索\"\\\")"));
+        },
+        5000));
     QThread::msleep(300);
     const QImage after = Shot(id);
     EXPECT_EQ(found, after) << "the view changed";
     // Ctrl+C in the window copies the match selected, exactly (and ends the selection).
     copy();
     QString copied;
-    EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard()) == needle; }, 5000)) << "clipboard: " << copied.toStdString();
-    if (const char* keep = std::getenv("TAVUKO_SHOTS")) found.save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-match.png"));
+    EXPECT_TRUE(WaitFor([&] { return (copied = Clipboard()) == needle; }, 5000))
+        << "clipboard: " << copied.toStdString();
+    if (const char* keep = std::getenv("TAVUKO_SHOTS"))
+        found.save(QString::fromLocal8Bit(keep) + QStringLiteral("/find-match.png"));
     if (HasFailure()) {
         found.save(dir.filePath(QStringLiteral("found.png")));
         after.save(dir.filePath(QStringLiteral("after.png")));

@@ -257,7 +257,8 @@ TEST_F(FindTest, WhatTheCharacterRuleFindsThroughTheDialog)
     } cases[] = {
         {"abc finds ABC", "x\r\nABC\r\n", 0, QStringLiteral("abc"), false, 1},
         {"abc finds aBc", "x\r\naBc\r\n", 0, QStringLiteral("abc"), false, 1},
-        {"abc does not find full-width ＡＢＣ", "x\r\n\x82\x60\x82\x61\x82\x62\r\n", 0, QStringLiteral("abc"), false, -1},
+        {"abc does not find full-width ＡＢＣ", "x\r\n\x82\x60\x82\x61\x82\x62\r\n", 0, QStringLiteral("abc"), false,
+         -1},
         {"with match-case abc does not find ABC", "x\r\nABC\r\n", 0, QStringLiteral("abc"), true, -1},
         {"a does not find the trail byte of ア", "x\r\n\x83\x41\r\n", 0, QStringLiteral("a"), false, -1},
         {"\\ does not find the trail byte of 表", "x\r\n\x95\x5c\r\n", 0, QStringLiteral("\\"), false, -1},
@@ -270,12 +271,14 @@ TEST_F(FindTest, WhatTheCharacterRuleFindsThroughTheDialog)
         // Other encodings: the text is sought in the file's.
         {"UTF-8: a character Shift-JIS lacks", "x\r\n\xED\x95\x9C\xEA\xB8\x80 \xE6\x97\xA5\r\n", 0,
          QString::fromUtf8("한글"), false, 1},
-        {"UTF-8: a Japanese text", "x\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\r\n", 0, QStringLiteral("本語"), false, 1},
+        {"UTF-8: a Japanese text", "x\r\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\r\n", 0, QStringLiteral("本語"), false,
+         1},
         {"EUC-JP: a Japanese text", "x\r\n\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n", 0,
          QStringLiteral("本語"), false, 1},
         {"EUC-JP: a character it lacks", "x\r\n\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xC6\xA5\xAD\xA5\xB9\xA5\xC8\r\n", 0,
          QString::fromUtf8("한"), false, -1},
-        {"UTF-16: held as UTF-8", QByteArray("\xFF\xFEx\0\r\0\n\0\x2C\x67\x9E\x8A\r\0\n\0", 16), 0, QStringLiteral("本語"), false, 1},
+        {"UTF-16: held as UTF-8", QByteArray("\xFF\xFEx\0\r\0\n\0\x2C\x67\x9E\x8A\r\0\n\0", 16), 0,
+         QStringLiteral("本語"), false, 1},
     };
     for (const Case& c : cases) {
         Open(c.file);
@@ -346,7 +349,8 @@ TEST_F(FindTest, TheTitleCarriesTheFindTextAcrossOpens)
     const std::string c = WriteTestFile(dir, QStringLiteral("C:\\doc\\a.txt"), "x\r\n");
     form->OpenFile(c, false);
     form->UpdateTitle();
-    EXPECT_EQ(form->windowTitle(), QFile::decodeName(QByteArray::fromStdString(c)) + QStringLiteral(" - Tavuko (検索\"abc\")"));
+    EXPECT_EQ(form->windowTitle(),
+              QFile::decodeName(QByteArray::fromStdString(c)) + QStringLiteral(" - Tavuko (検索\"abc\")"));
     EXPECT_TRUE(form->windowTitle().endsWith(QStringLiteral("/C:\\doc\\a.txt - Tavuko (検索\"abc\")")));
 
     Open("日本語\r\n", QStringLiteral("一.txt"));
@@ -426,5 +430,4 @@ TEST_F(FindTest, ALongSearchShowsTheBusyCursorAndKeepsTheWindowPainted)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(view->GetCountOrg(), 1);
-
 }

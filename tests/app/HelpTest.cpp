@@ -36,7 +36,10 @@ void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString()
 
 namespace {
 
-QString SourceHelpFile() { return qEnvironmentVariable("TAVUKO_SOURCE_DIR") + QStringLiteral("/resources/TAVUKO.HTML"); }
+QString SourceHelpFile()
+{
+    return qEnvironmentVariable("TAVUKO_SOURCE_DIR") + QStringLiteral("/resources/TAVUKO.HTML");
+}
 
 void WriteFile(const QString& path, const QByteArray& bytes)
 {
@@ -125,7 +128,8 @@ TEST(HelpWindow, AMissingHelpFileIsSaidInTheWindow)
     const QString missing = QStringLiteral("/nonexistent/dir/TAVUKO.HTML");
     help.ShowContents(missing);
     EXPECT_TRUE(help.isVisible());
-    EXPECT_TRUE(help.Browser->toPlainText().contains(QStringLiteral("ヘルプファイル /nonexistent/dir/TAVUKO.HTML が見つかりません。")))
+    EXPECT_TRUE(help.Browser->toPlainText().contains(
+        QStringLiteral("ヘルプファイル /nonexistent/dir/TAVUKO.HTML が見つかりません。")))
         << help.Browser->toPlainText().toStdString();
     // Once the file is there, the next request shows it.
     QTemporaryDir dir;
@@ -218,7 +222,8 @@ TEST(Help, TheHelpFileNamesEverySettingOfTheSettingsDialog)
     TSettings settings;
     TSettingDlg dialog(settings, 96, [] {});
     for (int i = 0; i < dialog.PageControl1->count(); ++i)
-        EXPECT_TRUE(text.contains(AsWritten(dialog.PageControl1->tabText(i)))) << dialog.PageControl1->tabText(i).toStdString();
+        EXPECT_TRUE(text.contains(AsWritten(dialog.PageControl1->tabText(i))))
+            << dialog.PageControl1->tabText(i).toStdString();
     int named = 0;
     for (QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) {
         if (b->window() != &dialog || b == dialog.OKBtn || b == dialog.CancelBtn) continue;  // not the choosers' own
@@ -226,7 +231,8 @@ TEST(Help, TheHelpFileNamesEverySettingOfTheSettingsDialog)
         ++named;
     }
     EXPECT_GE(named, 11);  // five choosers and six check boxes
-    for (const QLabel* l : {dialog.Label4, dialog.Label1}) EXPECT_TRUE(text.contains(l->text())) << l->text().toStdString();
+    for (const QLabel* l : {dialog.Label4, dialog.Label1})
+        EXPECT_TRUE(text.contains(l->text())) << l->text().toStdString();
 }
 
 TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)
@@ -260,7 +266,8 @@ TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)
 
 TEST_F(HelpFormTest, TheReadmeIsOpenedByTheDesktopOrItsFailureSaid)
 {
-    const QString failure = QStringLiteral("TAVUKO.TXTを開く|TAVUKO.TXTが開けません。|") + QString::number(QMessageBox::Critical);
+    const QString failure =
+        QStringLiteral("TAVUKO.TXTを開く|TAVUKO.TXTが開けません。|") + QString::number(QMessageBox::Critical);
     enum Where { Missing, Beside, Installed, AFolder };
     struct Case {
         Where where;
@@ -269,8 +276,8 @@ TEST_F(HelpFormTest, TheReadmeIsOpenedByTheDesktopOrItsFailureSaid)
         bool failed;  // the failure message was shown
     };
     const Case cases[] = {
-        {Beside, true, true, false},     {Installed, true, true, false}, {Beside, false, true, true},
-        {Missing, true, false, true},    {AFolder, true, false, true},
+        {Beside, true, true, false},  {Installed, true, true, false}, {Beside, false, true, true},
+        {Missing, true, false, true}, {AFolder, true, false, true},
     };
     for (const Case& c : cases) {
         for (const QString& d : {bin, share}) {

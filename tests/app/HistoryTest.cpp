@@ -63,14 +63,14 @@ TEST(History, NamesCompareByUnicodeCaseFoldingOfTheNamesAsTheTitleShowsThem)
     };
     const Case cases[] = {
         {"/x/Readme", "/x/README", true},
-        {"/x/\xc3\x84rger.txt", "/x/\xc3\xa4RGER.TXT", true},  // Ärger, äRGER
-        {"/x/\xce\xa3\xce\xb1.txt", "/x/\xcf\x83\xce\x91.TXT", true},   // Σα, σΑ
-        {"/x/\xef\xbc\xa1.txt", "/x/\xef\xbd\x81.txt", true},   // full-width Ａ, ａ
+        {"/x/\xc3\x84rger.txt", "/x/\xc3\xa4RGER.TXT", true},          // Ärger, äRGER
+        {"/x/\xce\xa3\xce\xb1.txt", "/x/\xcf\x83\xce\x91.TXT", true},  // Σα, σΑ
+        {"/x/\xef\xbc\xa1.txt", "/x/\xef\xbd\x81.txt", true},          // full-width Ａ, ａ
         // Shift-JIS names from a Windows archive: あ.txt and い.txt are two files.
         {"/x/\x82\xa0.txt", "/x/\x82\xa2.txt", false},
         {"/x/\x82\xa0.txt", "/x/\x82\xa0.TXT", true},
-        {"/x/\x82\x60.txt", "/x/\x82\x81.txt", true},               // full-width Ａ, ａ
-        {"/x/\x82\xa0.txt", "/x/\xe3\x81\x82.txt", true},          // あ in Shift-JIS and in UTF-8
+        {"/x/\x82\x60.txt", "/x/\x82\x81.txt", true},                        // full-width Ａ, ａ
+        {"/x/\x82\xa0.txt", "/x/\xe3\x81\x82.txt", true},                    // あ in Shift-JIS and in UTF-8
         {"/\x93\xfa/\xe3\x81\x82.txt", "/\xe6\x97\xa5/\x82\xa0.TXT", true},  // 日/あ, each part on its own
         // Bytes that are no character tell names apart only by themselves.
         {"/x/\xff.txt", "/x/\xfe.txt", false},

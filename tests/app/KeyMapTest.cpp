@@ -157,8 +157,8 @@ TEST(KeyMap, EachKeyGivesItsCommandForItsModifiersAndState)
         {0x1FF, "", C::None},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(int(KeyCommand(c.key, State(c.state))), int(c.command)) << "key 0x" << std::hex << c.key << " state "
-                                                                          << c.state;
+        EXPECT_EQ(int(KeyCommand(c.key, State(c.state))), int(c.command))
+            << "key 0x" << std::hex << c.key << " state " << c.state;
 }
 
 }  // namespace

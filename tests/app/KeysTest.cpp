@@ -441,16 +441,11 @@ TEST_F(KeysTest, WhileLinkedPagingPastAnEndAndTheStepKeysStepTheMailClient)
     };
     // An empty view is at both ends at once.
     const Step empty[] = {
-        {Qt::Key_PageDown, Qt::NoModifier, 0, {next}},
-        {Qt::Key_Space, Qt::NoModifier, 0, {next}},
-        {Qt::Key_PageUp, Qt::NoModifier, 0, {prev}},
-        {Qt::Key_Space, Qt::ShiftModifier, 0, {prev}},
-        {Qt::Key_Left, Qt::NoModifier, 0, {prev}},
-        {Qt::Key_H, Qt::ShiftModifier, 0, {prev}},
-        {Qt::Key_Right, Qt::ControlModifier, 0, {next}},
-        {Qt::Key_L, Qt::NoModifier, 0, {next}},
-        {Qt::Key_Left, Qt::AltModifier, 0, {}},
-        {Qt::Key_Down, Qt::NoModifier, 0, {}},
+        {Qt::Key_PageDown, Qt::NoModifier, 0, {next}},   {Qt::Key_Space, Qt::NoModifier, 0, {next}},
+        {Qt::Key_PageUp, Qt::NoModifier, 0, {prev}},     {Qt::Key_Space, Qt::ShiftModifier, 0, {prev}},
+        {Qt::Key_Left, Qt::NoModifier, 0, {prev}},       {Qt::Key_H, Qt::ShiftModifier, 0, {prev}},
+        {Qt::Key_Right, Qt::ControlModifier, 0, {next}}, {Qt::Key_L, Qt::NoModifier, 0, {next}},
+        {Qt::Key_Left, Qt::AltModifier, 0, {}},          {Qt::Key_Down, Qt::NoModifier, 0, {}},
         {Qt::Key_Backslash, Qt::NoModifier, AB11, {}},
     };
     for (const Step& s : empty) {
@@ -506,7 +501,7 @@ TEST_F(KeysTest, TheFindKeysBringTheEditMenuUpToDateAndFindOnlyWithASearchText)
         {Qt::Key_BracketLeft, Qt::NoModifier, AD11, 15},
         {Qt::Key_BracketRight, Qt::ShiftModifier, AC12, 150},  // the Japanese ] key
         {Qt::Key_N, Qt::ShiftModifier, 0, 15},
-        {Qt::Key_BracketLeft, Qt::ShiftModifier, AD11, 15},     // nothing before: a beep
+        {Qt::Key_BracketLeft, Qt::ShiftModifier, AD11, 15},  // nothing before: a beep
     };
     for (const Step& s : steps) {
         PressKey(s.key, s.mods, s.scanCode);
@@ -517,7 +512,7 @@ TEST_F(KeysTest, TheFindKeysBringTheEditMenuUpToDateAndFindOnlyWithASearchText)
     // The dialog's keys, the Japanese ^ key among them, open it (here closed again at once).
     constexpr quint32 AE12 = 21, AB10 = 61;
     const Step openers[] = {
-        {Qt::Key_Slash, Qt::NoModifier, AB10, 0},      {Qt::Key_Question, Qt::ShiftModifier, AB10, 0},
+        {Qt::Key_Slash, Qt::NoModifier, AB10, 0},       {Qt::Key_Question, Qt::ShiftModifier, AB10, 0},
         {Qt::Key_AsciiCircum, Qt::NoModifier, AE12, 0}, {Qt::Key_AsciiTilde, Qt::ShiftModifier, AE12, 0},
         {Qt::Key_Apostrophe, Qt::NoModifier, 48, 0},    {Qt::Key_F6, Qt::NoModifier, 0, 0},
         {Qt::Key_S, Qt::ControlModifier, 0, 0},
@@ -653,16 +648,23 @@ TEST_F(HistoryKeysTest, TheGoMenuShowsTenEntriesTheTenthAsZero)
     Open(File("a&b.txt"));
     EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("a&&b.txt")));
     // A Shift-JIS name shows as the title shows it.
-    const std::string sjis = QFile::encodeName(dir.path()).toStdString() + "/\x83\x65\x83\x58\x83\x67.txt";  // テスト.txt
-    { std::ofstream(sjis) << "x\r\n"; }
+    const std::string sjis =
+        QFile::encodeName(dir.path()).toStdString() + "/\x83\x65\x83\x58\x83\x67.txt";  // テスト.txt
+    {
+        std::ofstream(sjis) << "x\r\n";
+    }
     Open(sjis);
     EXPECT_EQ(form->HistP[0]->text(), QStringLiteral("&1 ") + dir.filePath(QStringLiteral("テスト.txt")));
     unlink(sjis.c_str());  // QTemporaryDir cannot remove what Qt cannot list
     // Two Shift-JIS names that are no UTF-8, あ.txt then い.txt: two entries, the one shown checked.
     const std::string a = QFile::encodeName(dir.path()).toStdString() + "/\x82\xa0.txt";
     const std::string i = QFile::encodeName(dir.path()).toStdString() + "/\x82\xa2.txt";
-    { std::ofstream(a) << "a\r\n"; }
-    { std::ofstream(i) << "i\r\n"; }
+    {
+        std::ofstream(a) << "a\r\n";
+    }
+    {
+        std::ofstream(i) << "i\r\n";
+    }
     Open(a);
     Open(i);
     EXPECT_EQ(FirstLine(), "i");

@@ -117,7 +117,8 @@ TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnswe
     // the second request comes.
     bool failFirst = true;
     view->OnLoad = [&](const std::string&) {
-        platform::AvailableMemory = std::exchange(failFirst, false) ? [] { return uint64_t(0); } : platform::SystemAvailableMemory;
+        platform::AvailableMemory =
+            std::exchange(failFirst, false) ? [] { return uint64_t(0); } : platform::SystemAvailableMemory;
     };
     QDBusPendingCall secondCall = Send(QString());
     std::vector<std::string> loadsDuringMessage;
@@ -130,7 +131,8 @@ TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnswe
     };
     const QDBusPendingCall empty = secondCall;
     QDBusPendingCall firstCall = Send(OpenLine(QFile::decodeName(first.c_str())));
-    ASSERT_TRUE(RunEventsUntil([&] { return firstCall.isFinished() && secondCall.isFinished() && empty.isFinished(); }));
+    ASSERT_TRUE(
+        RunEventsUntil([&] { return firstCall.isFinished() && secondCall.isFinished() && empty.isFinished(); }));
     EXPECT_EQ(loadsDuringMessage, std::vector<std::string>{first});
     EXPECT_EQ(view->Loads, (std::vector<std::string>{first, second}));
     EXPECT_EQ(messages.size(), 1u);

@@ -38,8 +38,8 @@ struct TViewer {
     // Whether its window's caption matches the pattern (xdotool's regular expressions).
     bool Captioned(const QString& pattern)
     {
-        return !RunTool(QStringLiteral("xdotool"), {"search", "--all", "--pid", QString::number(p.processId()), "--name",
-                                                pattern})
+        return !RunTool(QStringLiteral("xdotool"),
+                        {"search", "--all", "--pid", QString::number(p.processId()), "--name", pattern})
                     .isEmpty();
     }
     QProcess p;
@@ -49,8 +49,8 @@ bool HasOwner(const QString& name) { return QDBusConnection::sessionBus().interf
 
 bool Open(const QString& busName, const QString& path)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(busName, QStringLiteral("/system"), QStringLiteral("dde.Conversation"),
-                                                    QStringLiteral("Execute"));
+    QDBusMessage m = QDBusMessage::createMethodCall(busName, QStringLiteral("/system"),
+                                                    QStringLiteral("dde.Conversation"), QStringLiteral("Execute"));
     m << QStringLiteral("[Open(\"%1\")]").arg(path);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(m, QDBus::Block, 10000);
     return reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool();

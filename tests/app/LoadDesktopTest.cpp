@@ -55,7 +55,8 @@ TEST(LoadDesktop, EscCancelsA2GiBLoadTheMenuOpensDuringOneAndOneLeftAloneEndsSho
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start(ProgramPath, {small});
     ASSERT_TRUE(program.waitForStarted(5000));
-    const QString smallTitle = QStringLiteral("/small\\.txt - Tavuko$"), bigTitle = QStringLiteral("/big\\.txt - Tavuko$");
+    const QString smallTitle = QStringLiteral("/small\\.txt - Tavuko$"),
+                  bigTitle = QStringLiteral("/big\\.txt - Tavuko$");
     ASSERT_TRUE(WaitFor([&] { return !FindWindow(smallTitle).isEmpty() && HasOwner(QStringLiteral("dde.tavuko")); }));
     const QString window = FindWindow(smallTitle);
     XDoTool({"windowactivate", "--sync", window});

@@ -91,9 +91,17 @@ protected:
     }
     Seen Now() const
     {
-        return {form->CurrentFileName(), view->GetCountOrg() ? view->GetOrg(0).str() : "", form->windowTitle(),
-                form->History.Entries(), form->History.Index(), view->ViewLineStart(), view->ViewTabStop(),
-                view->SelStart(), view->SelEnd(), form->Back1->isEnabled(), form->Forward1->isEnabled()};
+        return {form->CurrentFileName(),
+                view->GetCountOrg() ? view->GetOrg(0).str() : "",
+                form->windowTitle(),
+                form->History.Entries(),
+                form->History.Index(),
+                view->ViewLineStart(),
+                view->ViewTabStop(),
+                view->SelStart(),
+                view->SelEnd(),
+                form->Back1->isEnabled(),
+                form->Forward1->isEnabled()};
     }
     void PostKey(Qt::Key key)
     {
@@ -167,7 +175,8 @@ TEST_F(LoadingTest, AnOpenCancelledAtAnyPointChangesNothingTheUserSees)
         gOnRead = [&escDue, &escDone, at](int call) {
             if (call != at) return;
             escDue = true;
-            for (int waited = 0; !escDone && waited < 10000; ++waited) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            for (int waited = 0; !escDone && waited < 10000; ++waited)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
         };
         // Every kind of open: a new file, Forward in the history, reload.
         switch (round % 3) {
@@ -215,12 +224,14 @@ TEST_F(LoadingTest, OpensDropsAndRequestsDuringALoadRunAfterItInOrder)
     form->OpenFile(first, true);
     QTest::qWait(10);
     const QPoint at = view->geometry().center();
-    QCoreApplication::postEvent(form.get(), new QDragEnterEvent(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(form.get(),
+                                new QDragEnterEvent(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier));
     QCoreApplication::postEvent(form.get(), new QDropEvent(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier));
     // Another program's request, as it arrives through the bus.
-    QMetaObject::invokeMethod(form.get(), [&] { form->systemExecuteMacro("[Open(\"" + requested + "\")]"); },
-                              Qt::QueuedConnection);
-    QMetaObject::invokeMethod(form.get(), [&] { form->OpenFile(again, true); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        form.get(), [&] { form->systemExecuteMacro("[Open(\"" + requested + "\")]"); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        form.get(), [&] { form->OpenFile(again, true); }, Qt::QueuedConnection);
     ASSERT_TRUE(RunEventsUntil([&] {
         note();
         return form->CurrentFileName() == again && !form->CurrentFile().Loading();
@@ -266,6 +277,7 @@ TEST_F(LoadingTest, AReadErrorPartWayIsReportedWithTheBytesReadAndTheFileBeforeS
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(view->GetCountOrg(), 10);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains(QFile::decodeName(QByteArray::fromStdString(b)))) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains(QFile::decodeName(QByteArray::fromStdString(b))))
+        << messages[0].text.toStdString();
     EXPECT_TRUE(messages[0].text.contains(QStringLiteral("30,720 バイト"))) << messages[0].text.toStdString();
 }

@@ -61,8 +61,8 @@ TEST(MailLink, StepsAreSentOnlyWhileLinked)
     link.SendNext();
     link.SendPrev();
     link.SendNext();
-    EXPECT_EQ(p.conv->calls, (std::vector<std::string>{"open", R"([View("Next")])", R"([View("Prev")])",
-                                                      R"([View("Next")])"}));
+    EXPECT_EQ(p.conv->calls,
+              (std::vector<std::string>{"open", R"([View("Next")])", R"([View("Prev")])", R"([View("Next")])"}));
     EXPECT_EQ(TMailLink::NextRequest.size(), 14u);
     EXPECT_EQ(TMailLink::PrevRequest.size(), 14u);
 

@@ -35,7 +35,7 @@ namespace {
 class TRecordingView : public TBigView {
 public:
     std::vector<std::string> Calls;
-    long long PaintsBeforeLoad = -1;  // the view's paints when the last load began
+    long long PaintsBeforeLoad = -1;   // the view's paints when the last load began
     bool NoMemory = false;             // the next loads find no memory left, as a huge file does
     std::function<void()> DuringLoad;  // what else happens while a file loads
 
@@ -57,7 +57,6 @@ public:
         });
     }
 };
-
 
 class MainFormTest : public TFormFixture {
 protected:
@@ -88,10 +87,23 @@ TEST_F(MainFormTest, CaptionIsTavukoOrTheFileNameFollowedByTavuko)
 TEST_F(MainFormTest, TabWidthComesFromTheExtensionAfterTheLastSeparator)
 {
     const std::vector<std::pair<std::string, int>> cases = {
-        {"A.PAS", 2},      {"/x/y.pas", 2},  {"x.Hpp", 4},    {"x.c", 4},     {"X.CPP", 4},
-        {"x.h", 4},        {"readme", 8},    {"x.txt", 8},    {"x.pas.txt", 8}, {"x.txt.c", 4},
-        {"C:\\dir.c\\readme", 8},            {"/home/u/dir.c/readme", 8},     {"C:a.h", 4},
-        {"x.", 8},         {"x.cc", 8},      {".pas", 2},     {"", 8},
+        {"A.PAS", 2},
+        {"/x/y.pas", 2},
+        {"x.Hpp", 4},
+        {"x.c", 4},
+        {"X.CPP", 4},
+        {"x.h", 4},
+        {"readme", 8},
+        {"x.txt", 8},
+        {"x.pas.txt", 8},
+        {"x.txt.c", 4},
+        {"C:\\dir.c\\readme", 8},
+        {"/home/u/dir.c/readme", 8},
+        {"C:a.h", 4},
+        {"x.", 8},
+        {"x.cc", 8},
+        {".pas", 2},
+        {"", 8},
     };
     for (const auto& [name, tab] : cases) EXPECT_EQ(TForm1::TabStopForFile(name), tab) << name;
 }
@@ -531,7 +543,8 @@ TEST_F(MainFormTest, StandardInputIsReadToItsEndUnderItsOwnTitle)
 TEST_F(MainFormTest, TheCommandLinesLineIsAtTheTopOrTheEndIsShown)
 {
     const std::string a = Write("a.txt", QByteArray::fromStdString(Numbered(300)));
-    for (const auto& [line, top] : {std::pair(50, 49), std::pair(1, 0), std::pair(300, 299), std::pair(301, -1), std::pair(5000, -1)}) {
+    for (const auto& [line, top] :
+         {std::pair(50, 49), std::pair(1, 0), std::pair(300, 299), std::pair(301, -1), std::pair(5000, -1)}) {
         SetUp();
         form->Arguments.file = a;
         form->Arguments.line = line;

@@ -60,13 +60,15 @@ std::vector<Menu> DesignedMenus()
     static const char* const hist[] = {"&1", "&2", "&3", "&4", "&5", "&6", "&7", "&8", "&9", "&0"};
     for (const char* h : hist) go.push_back({nullptr, h, {}, false, false});
     return {
-        {&TForm1::File1, "ファイル(&F)",
+        {&TForm1::File1,
+         "ファイル(&F)",
          {{&TForm1::Open1, "開く(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O), true, true},
           {&TForm1::Reload1, "再読み込み(&R)", QKeySequence(Qt::Key_F5), false, true},
           {nullptr, "文字コード(&C)", {}, false, true, &TForm1::Code1},
           Sep(&TForm1::N1),
           {&TForm1::Exit1, "Tavuko の終了(&X)", {}, true, true}}},
-        {&TForm1::Edit1, "編集(&E)",
+        {&TForm1::Edit1,
+         "編集(&E)",
          {{&TForm1::Copy1, "コピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), false, true},
           {&TForm1::SelectAll1, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), false, true},
           Sep(&TForm1::N4),
@@ -76,19 +78,22 @@ std::vector<Menu> DesignedMenus()
           Sep(&TForm1::N6),
           {&TForm1::ExecEditor1, "エディタを起動(&E)\tShift+Enter", {}, true, true}}},
         {&TForm1::Go1, "移動(&G)", go},
-        {&TForm1::Setting1, "設定(&S)",
+        {&TForm1::Setting1,
+         "設定(&S)",
          {{&TForm1::EnvSet1, "環境設定(&E)...", {}, true, true},
           {&TForm1::StatusBar1, "ステータスバー(&B)", {}, true, true},
           Sep(&TForm1::N3),
           {&TForm1::Den8LinkP1, "電信八号とリンク(&L)", {}, true, true},
           Sep(&TForm1::N8),
           {&TForm1::DelReg1, "設定情報を削除(&D)", {}, true, true}}},
-        {&TForm1::Help1, "ヘルプ(&H)",
+        {&TForm1::Help1,
+         "ヘルプ(&H)",
          {{&TForm1::Topic1, "トピックの検索(&H)", QKeySequence(Qt::Key_F1), true, true},
           {&TForm1::TavukoTxt1, "TAVUKO.TXT を開く(&T)", {}, true, true},
           Sep(&TForm1::N2),
           {&TForm1::About1, "バージョン情報(&A)", {}, true, true}}},
-        {&TForm1::Code1, "文字コード(&C)",
+        {&TForm1::Code1,
+         "文字コード(&C)",
          {{&TForm1::CodeAuto1, "自動判別(&A)", {}, true, true},
           Sep(&TForm1::N10),
           Code("Shift_JIS(&S)"),
@@ -98,7 +103,8 @@ std::vector<Menu> DesignedMenus()
           Code("UTF-16LE(&L)"),
           Code("UTF-16BE(&B)")},
          false},
-        {&TForm1::PopupMenu1, nullptr,
+        {&TForm1::PopupMenu1,
+         nullptr,
          {{&TForm1::CopyP1, "コピー(&C)", {}, true, true},
           Sep(&TForm1::N7),
           {&TForm1::BackP1, "前に戻る(&B)", {}, false, true},
@@ -130,10 +136,7 @@ protected:
         ShowActive();
         view->setFocus();
     }
-    void Open(const QString& name, const QByteArray& bytes)
-    {
-        form->OpenFile(Write(name, bytes), true);
-    }
+    void Open(const QString& name, const QByteArray& bytes) { form->OpenFile(Write(name, bytes), true); }
     // A right click in the view; the context menu it opens, closed again by Escape.
     struct Popup {
         bool shown, copy, sep, back, forward, reload;
@@ -151,8 +154,12 @@ protected:
     {
         QTest::mouseClick(view, Qt::RightButton, {}, view->rect().center());
         QMenu* m = form->PopupMenu1;
-        const Popup p{m->isVisible(),          form->CopyP1->isVisible(),   form->N7->isVisible(),
-                      form->BackP1->isEnabled(), form->ForwardP1->isEnabled(), form->ReloadP1->isEnabled()};
+        const Popup p{m->isVisible(),
+                      form->CopyP1->isVisible(),
+                      form->N7->isVisible(),
+                      form->BackP1->isEnabled(),
+                      form->ForwardP1->isEnabled(),
+                      form->ReloadP1->isEnabled()};
         QTest::keyClick(m, Qt::Key_Escape);
         return p;
     }
@@ -193,7 +200,8 @@ TEST_F(MenusTest, EveryItemAsTheTablesGiveIt)
                 EXPECT_EQ(a->menu(), form.get()->*row.submenu) << where.toStdString();
             } else if (row.radio) {
                 EXPECT_EQ(a, form->CodeItems[size_t(code++)]) << where.toStdString();
-                EXPECT_TRUE(a->isCheckable() && a->actionGroup() && a->actionGroup()->isExclusive()) << where.toStdString();
+                EXPECT_TRUE(a->isCheckable() && a->actionGroup() && a->actionGroup()->isExclusive())
+                    << where.toStdString();
             } else {
                 EXPECT_EQ(a->objectName(), QStringLiteral("HistP%1").arg(++hist)) << where.toStdString();
                 EXPECT_EQ(a->data().toInt(), hist) << where.toStdString();  // the Tag
@@ -277,7 +285,10 @@ TEST_F(MenusTest, AfterTwoFilesTheContextMenuOffersBackAndThenForward)
 TEST_F(MenusTest, TheEncodingChosenForAFileHoldsForItUntilDetectionIsChosenAgain)
 {
     Show();
-    auto item = [&](TCharset c) { return form->CodeItems[size_t(std::find(std::begin(charset::kAll), std::end(charset::kAll), c) - std::begin(charset::kAll))]; };
+    auto item = [&](TCharset c) {
+        return form->CodeItems[size_t(std::find(std::begin(charset::kAll), std::end(charset::kAll), c) -
+                                      std::begin(charset::kAll))];
+    };
     auto shown = [&] {
         form->File1Click();  // what the menu shows when opened
         std::string checked;

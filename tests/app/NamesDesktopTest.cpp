@@ -38,7 +38,8 @@ TEST(NamesDesktop, AShiftJisNameChosenInTheOpenDialogOpensThatFile)
     const std::string sjis = d + "\x82\xa0\x82\xa2.txt";  // あい.txt in Shift-JIS
     {
         std::ofstream f(sjis, std::ios::binary);
-        for (int i = 0; i < 40; ++i) f << "\x93\xfa\x96\x7b\x8c\xea the file whose name is Shift-JIS, line " << i << "\r\n";
+        for (int i = 0; i < 40; ++i)
+            f << "\x93\xfa\x96\x7b\x8c\xea the file whose name is Shift-JIS, line " << i << "\r\n";
     }
     // QTemporaryDir cannot remove what Qt cannot list.
     struct Unlink {
@@ -65,7 +66,8 @@ TEST(NamesDesktop, AShiftJisNameChosenInTheOpenDialogOpensThatFile)
     };
 
     QString window;
-    ASSERT_TRUE(WaitFor([&] { return !(window = FindWindow(QStringLiteral("/start\\.txt - Tavuko$"))).isEmpty(); }, 15000))
+    ASSERT_TRUE(
+        WaitFor([&] { return !(window = FindWindow(QStringLiteral("/start\\.txt - Tavuko$"))).isEmpty(); }, 15000))
         << "no window captioned with the file name";
     XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window, QStringLiteral("key"),
              QStringLiteral("--clearmodifiers"), QStringLiteral("ctrl+o")});
@@ -75,14 +77,20 @@ TEST(NamesDesktop, AShiftJisNameChosenInTheOpenDialogOpensThatFile)
     if (!dialog.isEmpty()) {
         // From the name box back to the list of names that are no UTF-8; Enter on its first row.
         QThread::msleep(500);
-        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("shift+Tab"), QStringLiteral("sleep"),
-                 QStringLiteral("0.3"), QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
+        XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("shift+Tab"),
+                 QStringLiteral("sleep"), QStringLiteral("0.3"), QStringLiteral("key"),
+                 QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
     }
     const QString want = dir.path() + QStringLiteral("/あい.txt - Tavuko");
     QString title;
-    EXPECT_TRUE(WaitFor([&] { return (title = XDoTool({QStringLiteral("getwindowname"), window})) == want; }, 5000))
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return (title = XDoTool({QStringLiteral("getwindowname"), window})) == want;
+        },
+        5000))
         << "title: " << title.toStdString();
-    EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^ファイルを開く$")).isEmpty(); }, 3000)) << "the dialog stayed open";
+    EXPECT_TRUE(WaitFor([&] { return FindWindow(QStringLiteral("^ファイルを開く$")).isEmpty(); }, 3000))
+        << "the dialog stayed open";
     double share = 0;
     EXPECT_TRUE(WaitFor([&] { return (share = TextShare(WId(window.toULongLong()))) > 0.005; }, 3000))
         << "no text on view: the file opened is not the Shift-JIS one (" << share << " bright)";

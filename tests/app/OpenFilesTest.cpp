@@ -85,7 +85,8 @@ TEST_F(OpenFilesTest, ADroppedNameThatIsNoUtf8OpensAndShowsReadably)
     const std::string name = Write(kSjisName, "sjis\r\n");
     // A file manager percent-encodes the name's bytes in the uri list.
     QMimeData data;
-    data.setData(QStringLiteral("text/uri-list"), "file://" + QByteArray::fromStdString(name).toPercentEncoding("/") + "\r\n");
+    data.setData(QStringLiteral("text/uri-list"),
+                 "file://" + QByteArray::fromStdString(name).toPercentEncoding("/") + "\r\n");
     form->show();
     const QPoint at = form->BigView1->geometry().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -116,7 +117,8 @@ TEST_F(OpenFilesTest, TheDialogListsNamesWithoutADotAndOpensANameThatIsNoUtf8ByI
         QMetaObject::invokeMethod(d, "accept");
     });
     form->Open1Click();
-    EXPECT_TRUE(listed.contains(QStringLiteral("README")) && listed.contains(QStringLiteral("Makefile"))) << listed.join(' ').toStdString();
+    EXPECT_TRUE(listed.contains(QStringLiteral("README")) && listed.contains(QStringLiteral("Makefile")))
+        << listed.join(' ').toStdString();
     EXPECT_EQ(form->CurrentFileName(), sjis);
     EXPECT_EQ(FirstLine(), "sjis");
 }

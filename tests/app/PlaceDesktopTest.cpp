@@ -58,7 +58,8 @@ protected:
     void Focus() const { XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}); }
     static QString TitlePattern(const QString& name)
     {
-        return QStringLiteral("/") + QString(name).replace(QLatin1Char('.'), QStringLiteral("\\.")) + QStringLiteral(" - Tavuko$");
+        return QStringLiteral("/") + QString(name).replace(QLatin1Char('.'), QStringLiteral("\\.")) +
+               QStringLiteral(" - Tavuko$");
     }
     bool TitleIs(const QString& name) const
     {
@@ -73,7 +74,8 @@ protected:
     // Types text into a dialog and presses Enter.
     static void Enter(const QString& dialog, const char* text)
     {
-        XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog, QStringLiteral("type"), QString::fromLatin1(text)});
+        XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog, QStringLiteral("type"),
+                 QString::fromLatin1(text)});
         XDoTool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("Return")});
     }
     QImage Shot() const { return QGuiApplication::primaryScreen()->grabWindow(WId(window.toULongLong())).toImage(); }
@@ -127,7 +129,8 @@ TEST_F(PlaceDesktop, GoToLineBackAndReloadKeepThePlace)
         << "no go-to-line dialog";
     QThread::msleep(300);
     Enter(dialog, "31");
-    ASSERT_TRUE(WaitFor([] { return FindWindow(QStringLiteral("^指定行へ移動$")).isEmpty(); }, 5000)) << "the dialog stayed";
+    ASSERT_TRUE(WaitFor([] { return FindWindow(QStringLiteral("^指定行へ移動$")).isEmpty(); }, 5000))
+        << "the dialog stayed";
     Focus();
     const QImage went = WaitShot([&](const QImage& s) { return s == page; });
     EXPECT_EQ(went, page) << "line 31 is not at the top";
@@ -146,7 +149,8 @@ TEST_F(PlaceDesktop, GoToLineBackAndReloadKeepThePlace)
     // A bare name: the dialog is in the shown file's folder.
     Enter(dialog, "b.txt");
     ASSERT_TRUE(WaitFor([&] { return TitleIs(QStringLiteral("b.txt")); }, 5000)) << "b.txt did not open";
-    ASSERT_TRUE(WaitFor([] { return FindWindow(QStringLiteral("^ファイルを開く$")).isEmpty(); }, 5000)) << "the dialog stayed";
+    ASSERT_TRUE(WaitFor([] { return FindWindow(QStringLiteral("^ファイルを開く$")).isEmpty(); }, 5000))
+        << "the dialog stayed";
     Focus();
     Key("BackSpace");
     ASSERT_TRUE(WaitFor([&] { return TitleIs(QStringLiteral("a.txt")); }, 5000)) << "Back did not return to a.txt";

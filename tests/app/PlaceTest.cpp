@@ -137,17 +137,14 @@ TEST_F(PlaceTest, ReloadKeepsTheTopFileLineOrShowsTheEndWhenTheFileNoLongerHasIt
     struct Case {
         const char* what;
         Qt::Key key;
-        int top;        // the file line at the top before
-        int linesAfter; // the file's lines when read again
-        int wantTop;    // the file line at the top after; -1: the end
+        int top;         // the file line at the top before
+        int linesAfter;  // the file's lines when read again
+        int wantTop;     // the file line at the top after; -1: the end
     };
     const Case cases[] = {
-        {"grown, F5", Qt::Key_F5, 120, 400, 120},
-        {"grown, R", Qt::Key_R, 120, 400, 120},
-        {"the same", Qt::Key_F5, 77, 300, 77},
-        {"shrunk but still there", Qt::Key_F5, 120, 121, 120},
-        {"shrunk away", Qt::Key_F5, 120, 120, -1},
-        {"emptied", Qt::Key_F5, 120, 0, -1},
+        {"grown, F5", Qt::Key_F5, 120, 400, 120},  {"grown, R", Qt::Key_R, 120, 400, 120},
+        {"the same", Qt::Key_F5, 77, 300, 77},     {"shrunk but still there", Qt::Key_F5, 120, 121, 120},
+        {"shrunk away", Qt::Key_F5, 120, 120, -1}, {"emptied", Qt::Key_F5, 120, 0, -1},
         {"the top", Qt::Key_F5, 0, 50, 0},
     };
     for (const Case& c : cases) {

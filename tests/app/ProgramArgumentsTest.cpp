@@ -26,6 +26,7 @@ struct Case {
 
 TEST(ProgramArguments, EachFormOfTheCommandLine)
 {
+    // clang-format off
     const Case cases[] = {
         // No file: nothing shown from a terminal or a launcher's /dev/null; a pipe is read.
         {{}, T, A::Show, "", false, 0, false, {}, ""},
@@ -74,6 +75,7 @@ TEST(ProgramArguments, EachFormOfTheCommandLine)
         {{"--"}, P, A::Show, "", true, 0, false, {}, ""},
         {{""}, T, A::Show, "", false, 0, false, {}, ""},  // an empty name names nothing
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::string shown;
         for (const std::string& a : c.args) shown += "[" + a + "]";

@@ -130,7 +130,7 @@ TEST(ScrollOps, WheelNotchesAreWholeTurnsOf120AddedUp)
     };
     const Case cases[] = {
         {{120, -120, 240}, {1, -1, 2}},
-        {{40, 40, 40, 40}, {0, 0, 1, 0}},   // a touchpad's small steps
+        {{40, 40, 40, 40}, {0, 0, 1, 0}},  // a touchpad's small steps
         {{-15, -15, -15, -15, -15, -15, -15, -15}, {0, 0, 0, 0, 0, 0, 0, -1}},
         {{60, -60, 60, 60}, {0, 0, 0, 1}},  // a partial turn back takes away
         {{-200, -40}, {-1, -1}},

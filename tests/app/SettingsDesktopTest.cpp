@@ -54,9 +54,10 @@ protected:
         QElapsedTimer t;
         t.start();
         while (window.isEmpty() && t.elapsed() < 15000 && program.state() == QProcess::Running) {
-            window = XDoTool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
-                              QString::number(program.processId()), QStringLiteral("--name"), QStringLiteral("^Tavuko$")})
-                         .section(QLatin1Char('\n'), 0, 0);
+            window =
+                XDoTool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+                         QString::number(program.processId()), QStringLiteral("--name"), QStringLiteral("^Tavuko$")})
+                    .section(QLatin1Char('\n'), 0, 0);
             if (window.isEmpty()) QThread::msleep(50);
         }
         return window;
@@ -65,8 +66,9 @@ protected:
     bool CloseFromMenu(const QString& window)
     {
         XDoTool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window, QStringLiteral("key"),
-                 QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f"), QStringLiteral("sleep"), QStringLiteral("0.3"),
-                 QStringLiteral("key"), QStringLiteral("--clearmodifiers"), QStringLiteral("x")});
+                 QStringLiteral("--clearmodifiers"), QStringLiteral("alt+f"), QStringLiteral("sleep"),
+                 QStringLiteral("0.3"), QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
+                 QStringLiteral("x")});
         return program.waitForFinished(5000) && program.exitCode() == 0;
     }
     QByteArray StoreBytes() const

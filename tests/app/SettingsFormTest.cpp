@@ -216,9 +216,10 @@ TEST_F(SettingsFormTest, DeletingReportsItsOutcomeAndTheWindowClosesWithoutSavin
         QMessageBox::Icon icon;
     };
     const std::vector<Case> cases = {
-        {"nothing written", Head + maker, Head + maker, "設定情報は書き込まれていませんでした。", QMessageBox::Information},
-        {"another program's key", Head + maker + mine + sibling, Head + maker + sibling, "Tavuko の設定情報を削除しました。",
+        {"nothing written", Head + maker, Head + maker, "設定情報は書き込まれていませんでした。",
          QMessageBox::Information},
+        {"another program's key", Head + maker + mine + sibling, Head + maker + sibling,
+         "Tavuko の設定情報を削除しました。", QMessageBox::Information},
         {"the maker's key too", Head + maker + mine, Head, "設定情報を削除しました。", QMessageBox::Information},
         // Hand-written: the maker's key is there only as the key that holds this program's.
         {"no section for the maker's key", Head + mine, Head, "設定情報を削除しました。", QMessageBox::Information},

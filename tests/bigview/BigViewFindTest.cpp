@@ -36,14 +36,14 @@ TEST(BigViewFind, SearchesFileLinesFromADisplayPosition)
         bool found;
         int toLine, toColumn;
     } cases[] = {
-        {"ab", 0, 1, true, 0, 2},      // without case, from the first byte
-        {"ab", 0, 3, true, 1, 1},      // past the match: on to the next file line
-        {"fg", 0, 1, true, 2, 2},      // a match in the second piece of a file line
-        {"de", 1, 1, true, 1, 4},      // the store's lines are not cut at the wrap point
-        {"gh", 2, 1, true, 2, 3},      // a start inside the second piece
-        {"xab", 99, 5, true, 0, 1},    // a start outside the display lines: from the beginning
-        {"zz", 0, 1, false, 4, 1},     // not found: the end of the text
-        {"", 2, 3, false, 2, 3},       // the empty text leaves the position where it was
+        {"ab", 0, 1, true, 0, 2},    // without case, from the first byte
+        {"ab", 0, 3, true, 1, 1},    // past the match: on to the next file line
+        {"fg", 0, 1, true, 2, 2},    // a match in the second piece of a file line
+        {"de", 1, 1, true, 1, 4},    // the store's lines are not cut at the wrap point
+        {"gh", 2, 1, true, 2, 3},    // a start inside the second piece
+        {"xab", 99, 5, true, 0, 1},  // a start outside the display lines: from the beginning
+        {"zz", 0, 1, false, 4, 1},   // not found: the end of the text
+        {"", 2, 3, false, 2, 3},     // the empty text leaves the position where it was
     };
     for (const Case& c : cases) {
         int line = c.line, column = c.column;
@@ -67,7 +67,7 @@ int Luma(TColor c) { return (299 * int(c & 0xFF) + 587 * int((c >> 8) & 0xFF) + 
 TEST(BigViewFind, TheMarkColourIsLegibleAndItsOwn)
 {
     const std::pair<TColor, TColor> pairs[] = {
-        {clBlack, clWhite}, {clWhite, clBlack}, {0x000000, 0xC0FFFF}, {0xFFFF00, 0x800000},
+        {clBlack, clWhite},   {clWhite, clBlack},   {0x000000, 0xC0FFFF}, {0xFFFF00, 0x800000},
         {0x00FF00, 0x000000}, {0x303030, 0xE0E0E0}, {0x808080, 0x7F7F7F},
     };
     for (const auto& [font, back] : pairs) {

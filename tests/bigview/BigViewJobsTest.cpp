@@ -91,8 +91,9 @@ struct BigViewJobsTest : ::testing::Test {
     }
     Shown Now() const
     {
-        return {v.GetCountOrg(), v.GetCount(), v.ViewLineStart(), v.SelStart(), v.SelEnd(),
-                v.GetCountOrg() ? v.GetOrg(0).str() : "", v.ViewTabStop(), v.MapImage().copy()};
+        return {v.GetCountOrg(), v.GetCount(),       v.ViewLineStart(),
+                v.SelStart(),    v.SelEnd(),         v.GetCountOrg() ? v.GetOrg(0).str() : "",
+                v.ViewTabStop(), v.MapImage().copy()};
     }
     // Rows as a view at the same width derives them at once.
     std::vector<std::tuple<int, int, int>> Fresh(int width)

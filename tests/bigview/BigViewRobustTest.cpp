@@ -79,7 +79,8 @@ std::string Diff(const QImage& a, const QImage& b)
     int x0 = a.width(), y0 = a.height(), x1 = -1, y1 = -1;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            if (a.pixel(x, y) != b.pixel(x, y)) x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            if (a.pixel(x, y) != b.pixel(x, y))
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
     return "pixels differ in x " + std::to_string(x0) + ".." + std::to_string(x1) + ", y " + std::to_string(y0) + ".." +
            std::to_string(y1);
 }
@@ -129,15 +130,27 @@ TEST(BigViewRobust, RandomSettersAndContentOperationsKeepTheViewConsistent)
             case 3: w.v.SetMaxChar(pick(1, 300)); break;
             case 4: w.v.resize(pick(40, 500), pick(0, 300)); break;
             case 5: w.v.SetTextBuf(RandomLine(rng).append("\r\n").append(RandomLine(rng)).c_str()); break;
-            case 6: if (count) w.v.Put(line(), TBvText(RandomLine(rng))); break;
-            case 7: if (count) w.v.PutOrg(pick(0, w.v.GetCountOrg() - 1), TBvText(RandomLine(rng))); break;
-            case 8: if (count) w.v.Delete(line()); break;
-            case 9: if (count) w.v.Insert(line(), TBvText(RandomLine(rng))); break;
-            case 10: if (count) w.v.Exchange(line(), line()); break;
+            case 6:
+                if (count) w.v.Put(line(), TBvText(RandomLine(rng)));
+                break;
+            case 7:
+                if (count) w.v.PutOrg(pick(0, w.v.GetCountOrg() - 1), TBvText(RandomLine(rng)));
+                break;
+            case 8:
+                if (count) w.v.Delete(line());
+                break;
+            case 9:
+                if (count) w.v.Insert(line(), TBvText(RandomLine(rng)));
+                break;
+            case 10:
+                if (count) w.v.Exchange(line(), line());
+                break;
             case 11: w.v.Add(TBvText(RandomLine(rng))); break;
             case 12: w.v.AddStrings(RandomLines(rng, 8)); break;
             case 13: w.v.LinesAssign(RandomLines(rng, 60)); break;
-            case 14: if (pick(0, 5) == 0) w.v.Clear(); break;
+            case 14:
+                if (pick(0, 5) == 0) w.v.Clear();
+                break;
             case 15: {
                 std::string text;
                 for (const TBvText& t : RandomLines(rng, 50)) text += t.str() + "\r\n";
@@ -167,9 +180,10 @@ TEST(BigViewRobust, AWindowLowerThanOneRowPaintsOnlyItsBackgroundOncePerRequest)
     int warnings = 0;
     static int* counter = nullptr;
     counter = &warnings;
-    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
-        if (type == QtWarningMsg) ++*counter;
-    });
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
+            if (type == QtWarningMsg) ++*counter;
+        });
     {
         View w(300, 8);
         w.v.SetTextBuf("abc\r\ndef\r\n");
@@ -237,7 +251,7 @@ TEST(BigViewRobust, ADragHeldOutsideScrollsOneLinePerFrame)
     QTest::mouseMove(&w.v, at + QPoint(0, 400));
     EXPECT_FALSE(w.v.SelDragging());
     EXPECT_GE(w.v.ViewLineStart(), 5);
-    EXPECT_LE(w.v.ViewLineStart(), 30);  // about 18 frames; back to back it was hundreds
+    EXPECT_LE(w.v.ViewLineStart(), 30);                // about 18 frames; back to back it was hundreds
     EXPECT_GT(w.v.SelEnd().Y, w.v.ViewLineEnd() - 1);  // pulled along to the bottom
 }
 

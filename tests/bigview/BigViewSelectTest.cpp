@@ -57,7 +57,10 @@ protected:
     // Client pixel to widget pixel.
     QPoint Px(int x, int y) const { return view.ClientRect().topLeft() + QPoint(x, y); }
     // The middle of column col (1-based) in visible row row.
-    QPoint Cell(int col, int row) const { return Px(TBigView::LeftMargin + kCw * (col - 1) + kCw / 2, kLh * row + kLh / 2); }
+    QPoint Cell(int col, int row) const
+    {
+        return Px(TBigView::LeftMargin + kCw * (col - 1) + kCw / 2, kLh * row + kLh / 2);
+    }
 
     void Press(QPoint p) { QTest::mousePress(&view, Qt::LeftButton, {}, p); }
     void Move(QPoint p) { QTest::mouseMove(&view, p); }
@@ -160,7 +163,8 @@ TEST_F(SelectTest, HitTestCountsTheHorizontalScroll)
 
 TEST_F(SelectTest, HitTestOnBothBytesOfATwoByteCharacter)
 {
-    Load({"a\x82\xA0" "b"});  // a, HIRAGANA A (12 px), b
+    Load({"a\x82\xA0"
+          "b"});  // a, HIRAGANA A (12 px), b
     // Left part of the character, within the width of the prefix that ends on its lead byte.
     EXPECT_EQ(view.LocateOf(4 + 6 + 3, 3), (TPoint{2, 0}));
     EXPECT_EQ(view.ByteLocateOf(4 + 6 + 3, 3), (TPoint{2, 0}));
@@ -194,7 +198,9 @@ TEST_F(SelectTest, EmptyViewGivesNoPositionWhateverThePointerDoes)
 // are the characters' first bytes (held in kind; no characters of zero width here).
 void ExpectRuleHolds(TBigView& view, const std::string& line, int stride, TBvEncoding::Kind kind = TBvEncoding::Cp932)
 {
-    view.SetSource({kind == TBvEncoding::Cp932 ? TCharset::Cp932 : kind == TBvEncoding::EucJp ? TCharset::EucJp : TCharset::Utf8});
+    view.SetSource({kind == TBvEncoding::Cp932   ? TCharset::Cp932
+                    : kind == TBvEncoding::EucJp ? TCharset::EucJp
+                                                 : TCharset::Utf8});
     std::vector<TBvText> t{TBvText(line)};
     view.LinesAssign(t);
     const int n = int(line.size());
@@ -230,8 +236,9 @@ void ExpectRuleHolds(TBigView& view, const std::string& line, int stride, TBvEnc
 std::string MixedLine(int bytes, unsigned seed)
 {
     static const std::vector<std::string> parts = {
-        "a", "Z", "\t", "\t", "\x82\xA0", "\x88\x9F", "\x83\x41", "\x81\x81", "\xB1", "\x82\t", "\x82\x01",
-        std::string("\0", 1), "\xFD", "\xEB\x40" /* unassigned */, "\x82 ", "  "};
+        "a",        "Z",    "\t",     "\t",       "\x82\xA0",           "\x88\x9F", "\x83\x41",
+        "\x81\x81", "\xB1", "\x82\t", "\x82\x01", std::string("\0", 1), "\xFD",     "\xEB\x40" /* unassigned */,
+        "\x82 ",    "  "};
     std::mt19937 rng(seed);
     std::string s;
     while (int(s.size()) < bytes) s += parts[rng() % parts.size()];
@@ -353,7 +360,8 @@ TEST_F(SelectTest, DragOverTheAnchorBothWaysShowsWhatARedrawShows)
 {
     std::vector<TBvText> t;
     for (int i = 0; i < 120; ++i)
-        t.emplace_back(i % 7 == 3 ? std::string() : "\x82\xA0\tx" + std::string(size_t(i % 40), 'w') + "\x8A\xBF" + std::to_string(i));
+        t.emplace_back(i % 7 == 3 ? std::string()
+                                  : "\x82\xA0\tx" + std::string(size_t(i % 40), 'w') + "\x8A\xBF" + std::to_string(i));
     view.LinesAssign(t);
     view.SetViewLineStart(40);
     Press(Cell(5, 10));
@@ -364,11 +372,13 @@ TEST_F(SelectTest, DragOverTheAnchorBothWaysShowsWhatARedrawShows)
         ExpectMapAsRedrawn(steps[i]);
     }
     // Scrolling passes both ways, ended after a few lines each.
-    PostWhen([](TBigView* v) { return v->ViewLineStart() == 34; }, MouseEvent(QEvent::MouseMove, Cell(7, 3), Qt::LeftButton));
+    PostWhen([](TBigView* v) { return v->ViewLineStart() == 34; },
+             MouseEvent(QEvent::MouseMove, Cell(7, 3), Qt::LeftButton));
     Move(Px(30, -4));
     EXPECT_EQ(view.ViewLineStart(), 34);
     ExpectMapAsRedrawn("scrolled up");
-    PostWhen([](TBigView* v) { return v->ViewLineStart() == 50; }, MouseEvent(QEvent::MouseButtonRelease, Cell(2, 18), Qt::NoButton));
+    PostWhen([](TBigView* v) { return v->ViewLineStart() == 50; },
+             MouseEvent(QEvent::MouseButtonRelease, Cell(2, 18), Qt::NoButton));
     Move(Px(30, view.ClientHeight() + 4));
     EXPECT_EQ(view.ViewLineStart(), 50);
     EXPECT_FALSE(view.SelDragging());
@@ -379,7 +389,8 @@ TEST_F(SelectTest, DragPassesStopWhenThePointerComesBackOrAKeyIsReleased)
 {
     LoadNumbered(200);
     Press(Cell(2, 1));
-    PostWhen([](TBigView* v) { return v->ViewLineStart() == 3; }, MouseEvent(QEvent::MouseMove, Cell(4, 10), Qt::LeftButton));
+    PostWhen([](TBigView* v) { return v->ViewLineStart() == 3; },
+             MouseEvent(QEvent::MouseMove, Cell(4, 10), Qt::LeftButton));
     Move(Px(50, view.ClientHeight() + 30));
     EXPECT_EQ(view.ViewLineStart(), 3);
     EXPECT_EQ(view.SelEnd(), (TPoint{4, 13}));
@@ -403,7 +414,8 @@ TEST_F(SelectTest, AKeyHeldDuringADragRepeatsWithoutEndingIt)
     view.OnViewLineChanged = [this](TBigView* v) {
         if (v->ViewLineStart() == 3)
             QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyRelease, Qt::Key_Shift, {}, QString(), true));
-        if (v->ViewLineStart() == 6) QCoreApplication::postEvent(v, MouseEvent(QEvent::MouseMove, Cell(4, 10), Qt::LeftButton));
+        if (v->ViewLineStart() == 6)
+            QCoreApplication::postEvent(v, MouseEvent(QEvent::MouseMove, Cell(4, 10), Qt::LeftButton));
     };
     Move(Px(50, view.ClientHeight() + 30));
     EXPECT_EQ(view.ViewLineStart(), 6);
@@ -419,7 +431,8 @@ TEST_F(SelectTest, DraggingLeftScrollsHorizontally)
     Press(Cell(3, 0));
     EXPECT_EQ(view.SelStart(), (TPoint{7, 0}));
     QObject::connect(view.HScrollBar(), &QScrollBar::valueChanged, &view, [this](int v) {
-        if (v == 0) QCoreApplication::postEvent(&view, MouseEvent(QEvent::MouseButtonRelease, Px(-10, kLh + 3), Qt::NoButton));
+        if (v == 0)
+            QCoreApplication::postEvent(&view, MouseEvent(QEvent::MouseButtonRelease, Px(-10, kLh + 3), Qt::NoButton));
     });
     Move(Px(-10, kLh + 3));
     EXPECT_EQ(view.ScHPos(), 0);
@@ -466,7 +479,9 @@ TEST_F(SelectTest, RightPressOpensThePopupAtThePointerAndKeepsTheSelection)
 
 TEST_F(SelectTest, DoubleClickSelectsAWordOneByteOrOneCharacter)
 {
+    // clang-format off
     Load({"x=foo_bar1;", "a\x82\xA0" "b", "", "ab"});
+    // clang-format on
     for (int col = 3; col <= 10; ++col) {
         DoubleClick(Cell(col, 0));
         EXPECT_EQ(view.SelStart(), (TPoint{3, 0})) << col;
@@ -498,7 +513,9 @@ TEST_F(SelectTest, DoubleClickWordStopsAtTheTrailByteOfATwoByteCharacter)
 {
     // KATAKANA A is 0x83 0x41: its trail byte is the letter 'A'. FULLWIDTH EQUALS 0x81 0x81 is a
     // pair of lead-range bytes, after which the letters start afresh.
+    // clang-format off
     Load({"\x83\x41" "Abc def", "\x81\x81" "Ab", "\x83\x41\x83\x41" "Q"});
+    // clang-format on
     DoubleClick(Cell(4, 0));
     EXPECT_EQ(view.SelStart(), (TPoint{3, 0}));
     EXPECT_EQ(view.SelEnd(), (TPoint{6, 0}));
@@ -541,7 +558,9 @@ TEST_F(SelectTest, PointingAndDoubleClickTakeWholeCharactersInEveryEncoding)
 {
     view.SetSource({TCharset::Utf8});
     // a 漢 b / e + a combining acute, x / 漢 abc 漢 / ｱ (three bytes, one cell)
+    // clang-format off
     Load({"a\xE6\xBC\xA2" "b", "e\xCC\x81x", "\xE6\xBC\xA2" "abc\xE6\xBC\xA2", "\xEF\xBD\xB1" "z"});
+    // clang-format on
     EXPECT_EQ(view.LocateOf(Cell(2, 0).x() - 2, Cell(2, 0).y()), (TPoint{2, 0}));  // the kanji's left half
     EXPECT_EQ(view.LocateOf(Cell(3, 0).x(), Cell(3, 0).y()), (TPoint{5, 0}));      // its right half: after it
     EXPECT_EQ(view.LocateOf(Cell(2, 1).x(), Cell(2, 1).y()), (TPoint{4, 1}));      // never between e and its mark
@@ -561,7 +580,8 @@ TEST_F(SelectTest, PointingAndDoubleClickTakeWholeCharactersInEveryEncoding)
     EXPECT_EQ(view.SelEnd(), (TPoint{4, 3}));
     // EUC-JP: a half-width katakana of two bytes, a JIS X 0212 character of three.
     view.SetSource({TCharset::EucJp});
-    Load({"\x8E\xB1\x8F\xB0\xA1" "a"});
+    Load({"\x8E\xB1\x8F\xB0\xA1"
+          "a"});
     DoubleClick(Cell(1, 0));
     EXPECT_EQ(view.SelEnd(), (TPoint{3, 0}));
     DoubleClick(Cell(3, 0));
@@ -572,7 +592,8 @@ TEST_F(SelectTest, PointingAndDoubleClickTakeWholeCharactersInEveryEncoding)
 TEST_F(SelectTest, TheSelectionOfAUtf8TextInvertsItsMeasuredSpan)
 {
     view.SetSource({TCharset::Utf8});
-    Load({"a\xE6\xBC\xA2" "b"});
+    Load({"a\xE6\xBC\xA2"
+          "b"});
     const QImage before = view.MapImage().copy();
     Select({2, 0}, {5, 0});
     view.MapUpdate();
@@ -580,7 +601,8 @@ TEST_F(SelectTest, TheSelectionOfAUtf8TextInvertsItsMeasuredSpan)
     for (int y = 0; y < kLh; ++y)
         for (int x = 0; x < 60; ++x) {
             const bool inside = x >= TBigView::LeftMargin + 6 && x < TBigView::LeftMargin + 18;
-            ASSERT_EQ(after.pixel(x, y), inside ? (before.pixel(x, y) ^ 0x00FFFFFFu) : before.pixel(x, y)) << x << "," << y;
+            ASSERT_EQ(after.pixel(x, y), inside ? (before.pixel(x, y) ^ 0x00FFFFFFu) : before.pixel(x, y))
+                << x << "," << y;
         }
 }
 
@@ -678,14 +700,17 @@ TEST_F(CopyTest, ProbeIsTheSizeBoundAndMinusOneForNothing)
 
 TEST_F(CopyTest, ClipboardGetsUnicodeAndTheRawBytesThenTheSelectionIsCleared)
 {
+    // clang-format off
     Load({"\x82\xA0\x82\xA2" "abc", "\x8A\xBF\x8E\x9A"});  // あいabc / 漢字
+    // clang-format on
     Select({3, 0}, {3, 1});
     const int updates = int(view.RowsRendered());
     view.CopyToClipboard();
     const QMimeData* m = QGuiApplication::clipboard()->mimeData();
     ASSERT_TRUE(m);
     EXPECT_EQ(m->text(), QString::fromUtf8("いabc\r\n漢"));
-    EXPECT_EQ(m->data("text/plain;charset=Shift_JIS"), QByteArray("\x82\xA2" "abc\r\n\x8A\xBF"));
+    EXPECT_EQ(m->data("text/plain;charset=Shift_JIS"), QByteArray("\x82\xA2"
+                                                                  "abc\r\n\x8A\xBF"));
     EXPECT_EQ(view.SelStart(), (TPoint{0, 0}));
     EXPECT_EQ(view.SelEnd(), (TPoint{0, 0}));
     EXPECT_EQ(view.CaretPos(), (TPoint{0, 0}));
@@ -721,12 +746,14 @@ TEST_F(CopyTest, ClipboardTextIsDecodedFromTheTextsEncoding)
     EXPECT_FALSE(m->hasFormat("text/plain;charset=EUC-JP"));
 
     view.SetSource({TCharset::EucJp});
-    Load({"\xB4\xC1\x8E\xB1" "a"});
+    Load({"\xB4\xC1\x8E\xB1"
+          "a"});
     Select({1, 0}, {6, 0});
     view.CopyToClipboard();
     m = QGuiApplication::clipboard()->mimeData();
     EXPECT_EQ(m->text(), QString::fromUtf8("漢ｱa"));
-    EXPECT_EQ(m->data("text/plain;charset=EUC-JP"), QByteArray("\xB4\xC1\x8E\xB1" "a"));
+    EXPECT_EQ(m->data("text/plain;charset=EUC-JP"), QByteArray("\xB4\xC1\x8E\xB1"
+                                                               "a"));
     EXPECT_FALSE(m->hasFormat("text/plain;charset=Shift_JIS"));
 }
 

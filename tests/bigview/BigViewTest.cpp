@@ -143,7 +143,7 @@ TEST(BigViewMap, ColourChangeRebuildsTheMapBeforeCopying)
     View w;
     w.Load(Lines(5));
     const long long rows = w.v.RowsRendered();
-    w.v.SetColor(0xFF0000);  // blue as 0x00BBGGRR
+    w.v.SetColor(0xFF0000);             // blue as 0x00BBGGRR
     EXPECT_EQ(w.Px(300, 100), kBlack);  // nothing redrawn until the repaint
     const QImage shot = w.v.Grab();
     EXPECT_EQ(w.Px(300, 100), 0xFF0000FFu);
@@ -161,8 +161,7 @@ TEST(BigViewMap, HorizontalPositionShiftsTheWindowNotTheMap)
     const QImage shot = w.v.Grab();
     const QPoint c = w.v.ClientRect().topLeft();
     for (int y = 0; y < 13; ++y)
-        for (int x = 0; x < 100; ++x)
-            ASSERT_EQ(shot.pixel(c + QPoint(x, y)), w.Px(x + 18, y)) << x << "," << y;
+        for (int x = 0; x < 100; ++x) ASSERT_EQ(shot.pixel(c + QPoint(x, y)), w.Px(x + 18, y)) << x << "," << y;
 }
 
 TEST(BigViewMap, DeferredPresentationUpToPCanLimit)
@@ -214,7 +213,8 @@ TEST(BigViewMap, ScrolledRowsMatchAFullUpdate)
         const QImage scrolled = w.v.MapImage().copy();
         const QPoint c = w.v.ClientRect().topLeft();
         for (int y = 0; y < std::min(scrolled.height(), w.v.ClientHeight()); y += 2)
-            for (int x = 0; x < 200; ++x) ASSERT_EQ(shot.pixel(c + QPoint(x, y)), scrolled.pixel(x, y)) << x << "," << y;
+            for (int x = 0; x < 200; ++x)
+                ASSERT_EQ(shot.pixel(c + QPoint(x, y)), scrolled.pixel(x, y)) << x << "," << y;
         w.v.MapUpdate();
         ASSERT_EQ(scrolled, w.v.MapImage()) << "top " << top;
     }

@@ -35,11 +35,13 @@ TEST(BvSelection, PositionsAreKeptWithinTheDisplayLines)
     TBvSelection sel(t.lines);
     const struct {
         TDispPos in, out;
+        // clang-format off
     } cases[] = {
         {P(2, 0), P(2, 0)},    {P(4, 0), P(4, 0)},   {P(9, 0), P(4, 0)},       {P(-3, 0), P(0, 0)},
         {P(5, 1), P(1, 1)},    {P(3, 2), P(3, 2)},   {P(7, 2), P(5, 2)},       {P(2, 3), P(2, 2)},
         {P(9, 99), P(5, 2)},   {P(1, -1), P(0, 0)},  {P(1, INT32_MIN), P(0, 0)}, {P(INT32_MAX, INT32_MAX), P(5, 2)},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(sel.Normalise(c.in), c.out) << c.in.X << "," << c.in.Y;
         sel.SetStart(c.in);
@@ -159,11 +161,13 @@ TEST(BvSelection, ADragNotesThePointerAndEachPassScrollsTowardsIt)
         int x, y;
         bool lastShown;
         int lines, columns;
+        // clang-format off
     } cases[] = {
         {10, 10, false, 0, 0},  {10, -1, false, -1, 0}, {10, -1, true, -1, 0},   {10, 101, false, 1, 0},
         {10, 101, true, 0, 0},  {10, 100, false, 0, 0}, {-1, 10, false, 0, -1},  {201, 10, false, 0, 1},
         {200, 10, false, 0, 0}, {-5, -5, false, -1, -1}, {300, 300, true, 0, 1}, {0, 0, false, 0, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         ASSERT_TRUE(sel.DragTo(c.x, c.y));
         const auto s = sel.DragScroll(200, 100, c.lastShown);
@@ -186,6 +190,7 @@ TEST(BvSelection, TheWordOfADoubleClickInEveryEncoding)
         std::string line;
         int x;            // the byte column pointed at
         int first, last;  // the span selected
+        // clang-format off
     } cases[] = {
         {"a word, from its middle", TCharset::Cp932, "ab_c9 x", 3, 1, 6},
         {"a word, from its last byte", TCharset::Cp932, "ab_c9 x", 5, 1, 6},
@@ -206,6 +211,7 @@ TEST(BvSelection, TheWordOfADoubleClickInEveryEncoding)
         {"UTF-8: a word around a character", TCharset::Utf8, "\xe3\x81\x82word", 5, 4, 8},
         {"UTF-8: a byte that is no character", TCharset::Utf8, "ab\xffz", 3, 3, 4},
     };
+    // clang-format on
     for (const auto& c : cases) {
         Lines t({c.line}, c.charset);
         const auto [first, last] = TBvSelection::WordAt(t.lines.Get(0), t.lines.Encoding(), c.x);

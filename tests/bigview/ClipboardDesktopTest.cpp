@@ -2,7 +2,6 @@
 // Needs an X server; without DISPLAY the program reports itself skipped (exit status 77).
 #include <gtest/gtest.h>
 
-
 #include "bigview/Bigview.h"
 #include "support/Xclip.h"
 
@@ -14,7 +13,8 @@ TEST(ClipboardDesktop, AnotherProgramReadsTheCopiedText)
     view.SetViewFont(TViewFont::DefaultViewFont());
     view.resize(400, 300);
     view.show();
-    view.LinesAssign({TBvText("\x82\xA0\x82\xA2 abc"), TBvText("\x8A\xBF\x8E\x9A" "def")});
+    view.LinesAssign({TBvText("\x82\xA0\x82\xA2 abc"), TBvText("\x8A\xBF\x8E\x9A"
+                                                               "def")});
     view.SetSelStart({3, 0});
     view.SetSelEnd({3, 1});
     view.CopyToClipboard();

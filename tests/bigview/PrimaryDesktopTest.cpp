@@ -28,7 +28,8 @@ TEST(PrimaryDesktop, ADragSelectionIsOfferedAsPrimaryAndStaysSelected)
     QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(x1, y));
     ASSERT_NE(view.SelStart(), view.SelEnd());
     const TPoint from = view.SelStart(), to = view.SelEnd();
-    EXPECT_EQ(QString::fromUtf8(Xclip({"-o", "-selection", "primary", "-t", "UTF8_STRING"})), QString::fromUtf8("あい "));  // the five bytes dragged over
+    EXPECT_EQ(QString::fromUtf8(Xclip({"-o", "-selection", "primary", "-t", "UTF8_STRING"})),
+              QString::fromUtf8("あい "));  // the five bytes dragged over
     EXPECT_EQ(view.SelStart(), from);
     EXPECT_EQ(view.SelEnd(), to);
 }

@@ -144,6 +144,7 @@ const TViewFont& Proportional()
 TEST_F(ViewFontTest, CellsInEveryEncoding)
 {
     // (encoding, bytes, width with a tab distance of 48)
+    // clang-format off
     const std::vector<std::tuple<TBvEncoding, std::string, int64_t>> cases = {
         {kEuc, "\xB4\xC1", 12},         {kEuc, "\x8E\xB1", 6},      {kEuc, "\x8F\xB0\xA1", 12},
         {kEuc, "\xA9\xA1", 12},         {kEuc, "\xA4", 6},          {kEuc, "a\t", 48},
@@ -151,8 +152,10 @@ TEST_F(ViewFontTest, CellsInEveryEncoding)
         {kUtf8, "\xED\x95\x9C", 12},    {kUtf8, "\xC3\xA9", 6},     {kUtf8, "e\xCC\x81", 6},           // Hangul, é, e + a mark
         {kUtf8, "\xCE\xB1", 12},        {kUtf8, "\xE3\x81", 12},    {kUtf8, "\xC2\x85", 6},             // α as in code page 932; a cut kanji; a C1 control
     };
+    // clang-format on
     for (const auto& [enc, bytes, width] : cases)
-        EXPECT_EQ(font.TabbedTextWidth(enc, bytes.data(), bytes.size(), 48), width) << QByteArray::fromStdString(bytes).toHex().constData();
+        EXPECT_EQ(font.TabbedTextWidth(enc, bytes.data(), bytes.size(), 48), width)
+            << QByteArray::fromStdString(bytes).toHex().constData();
 }
 
 TEST_F(ViewFontTest, PrefixWidthsMatchPrefixMeasuresInEveryEncoding)
@@ -168,7 +171,8 @@ TEST_F(ViewFontTest, PrefixWidthsMatchPrefixMeasuresInEveryEncoding)
                 f->PrefixWidths(enc, s.data(), s.size(), d, out);
                 ASSERT_EQ(out.size(), s.size());
                 for (size_t i = 0; i < s.size(); ++i)
-                    EXPECT_EQ(out[i], f->TabbedTextWidth(enc, s.data(), i + 1, d)) << enc.kind() << " prefix " << i + 1 << " d " << d;
+                    EXPECT_EQ(out[i], f->TabbedTextWidth(enc, s.data(), i + 1, d))
+                        << enc.kind() << " prefix " << i + 1 << " d " << d;
             }
 }
 
@@ -185,7 +189,8 @@ TEST_F(ViewFontTest, OneTextDrawsAlikeFromEveryEncoding)
             QImage img(800, 20, QImage::Format_RGB32);
             img.fill(Qt::gray);
             QPainter p(&img);
-            const int64_t w = f->DrawText(p, 3, 2, TBvEncoding::Holding(c), s.data(), s.size(), 48, Qt::black, Qt::white);
+            const int64_t w =
+                f->DrawText(p, 3, 2, TBvEncoding::Holding(c), s.data(), s.size(), 48, Qt::black, Qt::white);
             EXPECT_EQ(w, f->TabbedTextWidth(TBvEncoding::Holding(c), s.data(), s.size(), 48));
             p.end();
             images.push_back(img);
@@ -198,7 +203,9 @@ TEST_F(ViewFontTest, OneTextDrawsAlikeFromEveryEncoding)
 // A character the font lacks, or one joined by a mark, is drawn inside its own cells.
 TEST_F(ViewFontTest, FallbackAndJoinedCharactersStayInTheirCells)
 {
+    // clang-format off
     const std::string s = "a\xF0\x9F\x98\x80" "e\xCC\x81\xED\x95\x9C" "b";  // a 😀 é 한 b: 6 12 6 12 6
+    // clang-format on
     const QColor paper(0x80, 0x80, 0x80), bg(Qt::white);
     QImage img(100, 20, QImage::Format_RGB32);
     img.fill(paper);
@@ -228,5 +235,6 @@ TEST(ViewFontThreads, MeasuringFromSeveralThreadsAtOnce)
     for (size_t i = 0; i < texts.size(); ++i)
         threads.emplace_back([&, i] { got[i] = fresh.TabbedTextWidth(kUtf8, texts[i].data(), texts[i].size(), 48); });
     for (std::thread& t : threads) t.join();
-    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(got[i], fresh.TabbedTextWidth(kUtf8, texts[i].data(), texts[i].size(), 48));
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(got[i], fresh.TabbedTextWidth(kUtf8, texts[i].data(), texts[i].size(), 48));
 }

@@ -47,7 +47,8 @@ TEST(GoToLineDlg, TypedNumbersAndEnterOrEscape)
         {3, 0, QString(), Qt::Key_Return, true, 1},  // no lines: still one to go to
     };
     for (const Case& c : cases) {
-        const std::string what = std::to_string(c.current) + " of " + std::to_string(c.count) + " typed " + c.typed.toStdString();
+        const std::string what =
+            std::to_string(c.current) + " of " + std::to_string(c.count) + " typed " + c.typed.toStdString();
         TGoToLineDlg d(c.current, c.count);
         d.show();
         QApplication::setActiveWindow(&d);

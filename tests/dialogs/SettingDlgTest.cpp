@@ -109,8 +109,16 @@ TEST_F(SettingDlgTest, IsFilledFromTheSettingsAndOpensOnItsFirstPage)
 TEST_F(SettingDlgTest, TheSizeIsReadBackFromTheLeadingIntegerOfItsLabel)
 {
     const std::vector<std::pair<QString, int>> cases = {
-        {"9 ポイント ", 9}, {"12 ポイント", 12}, {"  +14x", 14}, {"-3 ポイント", -3}, {"ポイント", 0},
-        {"", 0},           {"+", 0},           {" 0012", 12},  {"99999999999", INT_MAX}, {"1 2", 1},
+        {"9 ポイント ", 9},
+        {"12 ポイント", 12},
+        {"  +14x", 14},
+        {"-3 ポイント", -3},
+        {"ポイント", 0},
+        {"", 0},
+        {"+", 0},
+        {" 0012", 12},
+        {"99999999999", INT_MAX},
+        {"1 2", 1},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(TSettingDlg::LeadingInteger(text), value) << text.toStdString();
 }
@@ -258,7 +266,8 @@ TEST_F(SettingDlgTest, TheEditorBrowserListsEveryFileAndGivesTheFullPath)
         d->reject();
     });
     Access(Qt::Key_B);  // 参照(&B), this page's &B
-    ASSERT_TRUE(QTest::qWaitFor([&] { return browsed; }, 30000));  // a slow machine clicks late, and lists /usr/bin slowly
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return browsed; }, 30000));  // a slow machine clicks late, and lists /usr/bin slowly
     EXPECT_EQ(dialog.EditorName->text(), QStringLiteral("sh"));
     EXPECT_EQ(TSettingDlg::SwatchColor(dialog.BGColPanel1), 0x102030u) << "the other page's &B stayed shut";
 

@@ -55,6 +55,7 @@ TEST(BvFind, TheRuleOverFileLines)
         int line;
         size_t pos;
         TBvMatch forward, backward;
+        // clang-format off
     } cases[] = {
         {"found where the search starts", "xabc\r\nabc\r\n", Sjis, "abc", false, 0, 1, {0, 1, 3}, {}},
         {"a later match in the same line", "abc abc\r\n", Sjis, "abc", false, 0, 1, {0, 4, 3}, {0, 0, 3}},
@@ -85,13 +86,16 @@ TEST(BvFind, TheRuleOverFileLines)
         {"UTF-8: a character's last bytes", "\xe3\x81\x82\r\n", Utf8, "\x81\x82", false, 0, 0, {}, {}},
         {"UTF-8: A folds", "\xe3\x81\x82" "A\r\n", Utf8, "\xe3\x81\x82" "a", false, 0, 0, {0, 0, 4}, {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         Lines l(c.text);
         const TBvFind f(c.find, c.matchCase, c.enc);
         EXPECT_EQ(f.Forward(l.store, c.line, c.pos), c.forward) << c.name;
         EXPECT_EQ(f.Backward(l.store, c.line, c.pos), c.backward) << c.name;
-        EXPECT_EQ(reference::FindForward(l.store, c.find, c.matchCase, c.enc, c.line, c.pos), c.forward) << c.name << " (reference)";
-        EXPECT_EQ(reference::FindBackward(l.store, c.find, c.matchCase, c.enc, c.line, c.pos), c.backward) << c.name << " (reference)";
+        EXPECT_EQ(reference::FindForward(l.store, c.find, c.matchCase, c.enc, c.line, c.pos), c.forward)
+            << c.name << " (reference)";
+        EXPECT_EQ(reference::FindBackward(l.store, c.find, c.matchCase, c.enc, c.line, c.pos), c.backward)
+            << c.name << " (reference)";
     }
 }
 
@@ -148,6 +152,7 @@ TEST(BvFind, TheEndsOfTheAlphabetFoldBothWaysAndTheirNeighboursDoNot)
         std::string find, text;
         bool matchCase, found;
     };
+    // clang-format off
     const Case cases[] = {
         {"z", "Z", false, true},   {"Z", "z", false, true},   {"Z", "Z", false, true},   {"z", "z", false, true},
         {"a", "A", false, true},   {"A", "a", false, true},   {"z", "Z", true, false},   {"Z", "z", true, false},
@@ -156,6 +161,7 @@ TEST(BvFind, TheEndsOfTheAlphabetFoldBothWaysAndTheirNeighboursDoNot)
         {"@", "`", false, false},  {"`", "@", false, false},  {"[", "{", false, false},  {"{", "[", false, false},
         {"z{", "Z[", false, false}, {"@z", "`Z", false, false},
     };
+    // clang-format on
     for (const Case& c : cases)
         for (const int width : {1, 16, 32})
             for (const size_t at : {size_t(0), size_t(5), size_t(100)}) {

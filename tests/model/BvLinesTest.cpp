@@ -61,8 +61,8 @@ TEST_F(BvLinesTest, PixelFit)
     EXPECT_THAT(Derive({}), ElementsAre());
     EXPECT_EQ(v.ConvertIndexFromOrg(0), 0);
     EXPECT_EQ(v.ConvertLocateFromOrg({1, 0}), (TPoint{1, 0}));
-    EXPECT_THAT(Derive({std::string(40, 'a')}), ElementsAre(Piece{0, 1, 15, 0, false}, Piece{0, 16, 15, 1, false},
-                                                            Piece{0, 31, 15, 2, true}));
+    EXPECT_THAT(Derive({std::string(40, 'a')}),
+                ElementsAre(Piece{0, 1, 15, 0, false}, Piece{0, 16, 15, 1, false}, Piece{0, 31, 15, 2, true}));
     EXPECT_EQ(v.Get(2).size(), 10u);
     EXPECT_THAT(Derive({std::string(16, 'a')}), ElementsAre(Piece{0, 1, 16, 0, true}));  // 96 px fits
     m.client = 0;  // narrower than one column: one byte a piece
@@ -93,10 +93,13 @@ TEST_F(BvLinesTest, FixedWrapByteAndNoWrap)
     EXPECT_EQ(v.Get(2).str(), std::string(5, 'a'));
     EXPECT_EQ(v.Get(3).str(), "abc");
     EXPECT_TRUE(v.Get(4).empty());
-    EXPECT_THAT(Derive({"123456789\x82\xA0" "abcdefghij"}),
+    EXPECT_THAT(Derive({"123456789\x82\xA0"
+                        "abcdefghij"}),
                 ElementsAre(Piece{0, 1, 9, 0, false}, Piece{0, 10, 10, 1, false}, Piece{0, 20, 10, 2, true}));
     v.SetWrapByte(1);
-    EXPECT_THAT(Derive({"\x82\xA0" "a"}), ElementsAre(Piece{0, 1, 2, 0, false}, Piece{0, 3, 1, 1, true}));
+    EXPECT_THAT(Derive({"\x82\xA0"
+                        "a"}),
+                ElementsAre(Piece{0, 1, 2, 0, false}, Piece{0, 3, 1, 1, true}));
     v.SetWordWrap(false);
     EXPECT_THAT(Derive({std::string(1000, 'a'), ""}), ElementsAre(Piece{0, 1, 1000, 0, true}, Piece{1, 0, 0, 0, true}));
 }
@@ -114,8 +117,10 @@ TEST_F(BvLinesTest, Conversions)
     EXPECT_EQ(v.ConvertLocateToOrg({3, 2}), (TPoint{13, 1}));
     EXPECT_EQ(v.ConvertLocateToOrg({3, 4}), (TPoint{0, 0}));
     EXPECT_EQ(v.ConvertLocateToOrg({3, -1}), (TPoint{0, 0}));
-    EXPECT_EQ(std::tuple(v.ConvertIndexToOrg(-1), v.ConvertIndexToOrg(4), v.ConvertIndexToOrg(2)), std::tuple(-1, -1, 1));
-    EXPECT_EQ(std::tuple(v.ConvertIndexFromOrg(2), v.ConvertIndexFromOrg(3), v.ConvertIndexFromOrg(99)), std::tuple(3, 4, 4));
+    EXPECT_EQ(std::tuple(v.ConvertIndexToOrg(-1), v.ConvertIndexToOrg(4), v.ConvertIndexToOrg(2)),
+              std::tuple(-1, -1, 1));
+    EXPECT_EQ(std::tuple(v.ConvertIndexFromOrg(2), v.ConvertIndexFromOrg(3), v.ConvertIndexFromOrg(99)),
+              std::tuple(3, 4, 4));
 }
 
 TEST_F(BvLinesTest, IndexErrors)
@@ -127,7 +132,10 @@ TEST_F(BvLinesTest, IndexErrors)
         {[&] { v.Get(-1); }, index + "(-1)"},
         {[&] { v.CrCheck(5); }, index + "(5)"},
         {[&] { v.ConvertIndexFromOrg(-3); }, index + "(-3)"},
-        {[&] { v.ConvertLocateFromOrg({1, -2}); }, index + "(-2)"},
+        {[&] {
+             v.ConvertLocateFromOrg({1, -2});
+         },
+         index + "(-2)"},
         {[&] { v.GetOrg(2); }, range},
         {[&] { v.SetCapacity(1); }, range}};
     for (const auto& [f, what] : cases) {
@@ -169,8 +177,11 @@ TEST_F(BvLinesTest, DerivationProperties)
         std::string s(rng() % 8 == 0 ? 0 : rng() % (rng() % 10 == 0 ? 400 : 60), 'a');
         for (char& c : s) {
             const unsigned r = rng() % 6;
-            c = char(r == 0 ? 0x81 + rng() % 31 : r == 1 ? 0xE0 + rng() % 29 : r == 2 ? 0x40 + rng() % 189
-                     : r == 3 ? "\t\0\n"[rng() % 3] : 'a' + rng() % 26);
+            c = char(r == 0   ? 0x81 + rng() % 31
+                     : r == 1 ? 0xE0 + rng() % 29
+                     : r == 2 ? 0x40 + rng() % 189
+                     : r == 3 ? "\t\0\n"[rng() % 3]
+                              : 'a' + rng() % 26);
         }
         store.Add(T(s));
     }
@@ -205,7 +216,8 @@ TEST_F(BvLinesTest, DerivationProperties)
                     ASSERT_NE(TBvLines::IsStrLeadBytePos(line, r.OrgPos + r.Len), 2) << "piece splits a character";
                 }
                 if (wb == 0 && r.Len > 2) {
-                    ASSERT_LE(v.TabbedTextWidth(line.data(), size_t(r.Len)), std::max(cw, 6)) << "wider than the client";
+                    ASSERT_LE(v.TabbedTextWidth(line.data(), size_t(r.Len)), std::max(cw, 6))
+                        << "wider than the client";
                 }
                 const int n = wb > 0 ? wb : evenFit ? even : wb < 0 ? len : r.Len;  // the size before the adjustment
                 ASSERT_TRUE(len == 0 || r.Len == n || r.Len == n - 1 || (n == 1 && r.Len == 2)) << r.Len;

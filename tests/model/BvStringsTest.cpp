@@ -99,11 +99,12 @@ TEST(BvStrings, RangeErrorsChangeNothing)
     TBvStrings s;
     Fill(s, {"a", "b"});
     const std::vector<std::function<void()>> bad = {
-        [&] { s.Insert(3, "x"); },   [&] { s.Insert(-1, "x"); }, [&] { s.Get(-1); },
-        [&] { s.Get(2); },           [&] { s.Put(2, "x"); },     [&] { s.Delete(2); },
-        [&] { s.Exchange(0, 2); },   [&] { s.SetCapacity(1); },  [&] { s.SetCapacity(-1); },
-        [&] { s.SetCapacity(TBvStrings::MaxListSize + 1); },     [&] { s.SetCount(-1); },
-        [&] { s.SetCount(134217728); }};
+        [&] { s.Insert(3, "x"); },  [&] { s.Insert(-1, "x"); },
+        [&] { s.Get(-1); },         [&] { s.Get(2); },
+        [&] { s.Put(2, "x"); },     [&] { s.Delete(2); },
+        [&] { s.Exchange(0, 2); },  [&] { s.SetCapacity(1); },
+        [&] { s.SetCapacity(-1); }, [&] { s.SetCapacity(TBvStrings::MaxListSize + 1); },
+        [&] { s.SetCount(-1); },    [&] { s.SetCount(134217728); }};
     for (size_t i = 0; i < bad.size(); ++i) {
         try {
             bad[i]();
@@ -121,13 +122,17 @@ TEST(BvStrings, RangeErrorsChangeNothing)
 TEST_F(FileTest, LineRules)
 {
     EXPECT_THAT(Load(""), ElementsAre());
-    EXPECT_THAT(Load("\x1A" "abc"), ElementsAre());
+    EXPECT_THAT(Load("\x1A"
+                     "abc"),
+                ElementsAre());
     EXPECT_THAT(Load("abc"), ElementsAre("abc"));
     EXPECT_THAT(Load("abc\r\n\r\n"), ElementsAre("abc", ""));
     EXPECT_THAT(Load("a\rb"), ElementsAre("a", "b"));
     EXPECT_THAT(Load("a\nb\r\n"), ElementsAre("a\nb"));
     EXPECT_THAT(Load("a\n\rb\r\r\n"), ElementsAre("a\n", "b", ""));
-    EXPECT_THAT(Load("abc\x1A" "def\r\nxyz"), ElementsAre("abc"));
+    EXPECT_THAT(Load("abc\x1A"
+                     "def\r\nxyz"),
+                ElementsAre("abc"));
     EXPECT_THAT(Load(std::string("a\0b\r\0", 5)), ElementsAre(std::string("a\0b", 3), std::string(1, '\0')));
 }
 
@@ -175,7 +180,10 @@ TEST(BvStrings, TextRules)
     EXPECT_THAT(Text("a\n\rb"), ElementsAre("a", "", "b"));
     EXPECT_THAT(Text(std::string("a\0b", 3)), ElementsAre("a"));
     EXPECT_THAT(Text(std::string("\0b", 2)), ElementsAre(""));
-    EXPECT_THAT(Text("a\x1A" "b"), ElementsAre("a\x1A" "b"));
+    EXPECT_THAT(Text("a\x1A"
+                     "b"),
+                ElementsAre("a\x1A"
+                            "b"));
     EXPECT_THAT(Text(std::string(100, 'x')), ElementsAre(std::string(100, 'x')));  // 3 slots trimmed to 1
 
     TBvStrings s;
@@ -202,7 +210,9 @@ TEST(BvStrings, CommaText)
 TEST(BvStrings, Find)
 {
     TBvStrings s;
+    // clang-format off
     Fill(s, {"xAB", "no", "\x82" "a-aB"});
+    // clang-format on
     const auto find = [&](const char* what, int index, int pos) {
         const bool found = s.Find(what, index, pos);
         return std::tuple(found, index, pos);
@@ -210,8 +220,10 @@ TEST(BvStrings, Find)
     EXPECT_EQ(find("ab", 0, 1), std::tuple(true, 0, 2));
     EXPECT_EQ(find("ab", 0, 3), std::tuple(true, 2, 4));  // on with the next lines
     EXPECT_EQ(find("ab", 2, 5), std::tuple(false, 3, 1));
+    // clang-format off
     EXPECT_EQ(find("\x82" "A", -5, -5), std::tuple(true, 2, 1));
     EXPECT_EQ(find("\xA2" "a", 0, 1), std::tuple(false, 3, 1));  // only ASCII letters fold
+    // clang-format on
     EXPECT_EQ(find("xABx", 0, 1), std::tuple(false, 3, 1));
     EXPECT_EQ(find("", 1, 2), std::tuple(false, 1, 2));
 }

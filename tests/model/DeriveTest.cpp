@@ -25,8 +25,8 @@ std::string RandomText(std::mt19937& rng, int lines, int maxLen)
             switch (rng() % 8) {
             case 0: line += '\t'; break;
             case 1:
-            case 2: line += "\x82\xa0"; break;        // あ
-            case 3: line += "\x95\x5c"; break;        // 表, trail byte 0x5C
+            case 2: line += "\x82\xa0"; break;              // あ
+            case 3: line += "\x95\x5c"; break;              // 表, trail byte 0x5C
             case 4: line += char(0x81 + rng() % 4); break;  // a lead byte, followed by whatever comes
             default: line += char('a' + rng() % 26);
             }
@@ -57,8 +57,8 @@ struct Setting {
 };
 
 const std::vector<Setting> kSettings = {
-    {{true, 0, 8}, 100, 0},  {{true, 0, 8}, 100, 6}, {{true, 0, 0}, 37, 0}, {{true, 0, 3}, 0, 6},
-    {{true, 1, 8}, 100, 0},  {{true, 2, 8}, 100, 0}, {{true, 7, 4}, 100, 0}, {{true, 1000, 8}, 100, 0},
+    {{true, 0, 8}, 100, 0},  {{true, 0, 8}, 100, 6},          {{true, 0, 0}, 37, 0},  {{true, 0, 3}, 0, 6},
+    {{true, 1, 8}, 100, 0},  {{true, 2, 8}, 100, 0},          {{true, 7, 4}, 100, 0}, {{true, 1000, 8}, 100, 0},
     {{false, 0, 8}, 100, 0}, {{true, 0x7FFFFFFF, 8}, 100, 0},
 };
 

@@ -26,8 +26,8 @@ const uint8_t* U(std::string_view s) { return reinterpret_cast<const uint8_t*>(s
 std::string RandomBytes(std::mt19937& rng, size_t n)
 {
     // Bytes of every class the three encodings tell apart, and some of any value.
-    static const int pool[] = {'a', '\t', 0x00, 0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x40, 0x7F, 0xA4, 0xB1, 0xFE, 0x8E, 0x8F,
-                               0xE3, 0x80, 0xBF, 0xC3, 0xF0, 0x9F, 0xED, 0xCC, 0x81};
+    static const int pool[] = {'a',  '\t', 0x00, 0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x40, 0x7F, 0xA4, 0xB1,
+                               0xFE, 0x8E, 0x8F, 0xE3, 0x80, 0xBF, 0xC3, 0xF0, 0x9F, 0xED, 0xCC, 0x81};
     std::string s;
     for (size_t i = 0; i < n; ++i) s += char(rng() % 4 ? pool[rng() % std::size(pool)] : int(rng() % 256));
     return s;
@@ -67,6 +67,7 @@ TEST(Encoding, WhatCharactersAre)
     using E = TBvEncoding;
     using K = TBvCharKind;
     // (encoding, bytes, kind, bytes taken, cells, Unicode value)
+    // clang-format off
     const std::vector<std::tuple<E::Kind, std::string, K, int, int, char32_t>> cases = {
         {E::Cp932, "\x8A\xBF", K::Char, 2, 2, U'漢'},  {E::Cp932, "\xB1", K::Char, 1, 1, U'ｱ'},
         {E::Cp932, "\x85\x40", K::Unassigned, 2, 2, 0}, {E::Cp932, "\x82 ", K::Bad, 1, 1, 0},
@@ -79,6 +80,7 @@ TEST(Encoding, WhatCharactersAre)
         {E::Utf8, "\xC0\x80", K::Bad, 1, 1, 0},         {E::Utf8, "\t", K::Tab, 1, 1, 0},
         {E::Utf8, "\x7F", K::Bad, 1, 1, 0},             {E::Utf8, "~", K::Char, 1, 1, U'~'},
     };
+    // clang-format on
     for (const auto& [k, bytes, kind, n, cells, ch] : cases) {
         const TBvChar c = TBvEncoding(k).At(U(bytes), bytes.size());
         EXPECT_EQ(std::tuple(c.kind, int(c.bytes), int(c.cells), c.ch), std::tuple(kind, n, cells, ch))
@@ -94,6 +96,7 @@ TEST(Encoding, WhatCharactersAre)
 
 TEST(Encoding, BytesAreCells)
 {
+    // clang-format off
     const std::vector<std::tuple<TBvEncoding::Kind, std::string, bool>> cases = {
         {TBvEncoding::Cp932, "\x8A\xBF\xB1\x85", true},   {TBvEncoding::EucJp, "\xB4\xC1" "abc", true},
         {TBvEncoding::EucJp, "\xB4\xC1\x8E\xB1", false},  {TBvEncoding::EucJp, "a\x8F\xB0\xA1", false},
@@ -110,10 +113,13 @@ TEST(Encoding, UnicodeBothWays)
         {TBvEncoding::Utf8, "a\t\xE6\xBC\xA2\xF0\x9F\x98\x80\xC2\x85", QString::fromUtf16(u"a\t漢😀\u0085")},
         {TBvEncoding::Utf8, "\xE3\x81" "a\xFF", QString::fromUtf16(u"\uFFFD\uFFFDa\uFFFD")},  // one mark a byte
     };
-    for (const auto& [k, bytes, text] : toUnicode) EXPECT_EQ(TBvEncoding(k).ToUnicode(bytes.data(), bytes.size()), text) << k;
+    // clang-format on
+    for (const auto& [k, bytes, text] : toUnicode)
+        EXPECT_EQ(TBvEncoding(k).ToUnicode(bytes.data(), bytes.size()), text) << k;
     const QString text = QStringLiteral("検索 abc");
     const std::vector<std::tuple<TBvEncoding::Kind, std::string>> fromUnicode = {
-        {TBvEncoding::Cp932, "\x8C\x9F\x8D\xF5 abc"}, {TBvEncoding::EucJp, "\xB8\xA1\xBA\xF7 abc"},
+        {TBvEncoding::Cp932, "\x8C\x9F\x8D\xF5 abc"},
+        {TBvEncoding::EucJp, "\xB8\xA1\xBA\xF7 abc"},
         {TBvEncoding::Utf8, "\xE6\xA4\x9C\xE7\xB4\xA2 abc"}};
     for (const auto& [k, bytes] : fromUnicode) {
         std::string b;
@@ -135,7 +141,9 @@ std::vector<Piece> Derive(TBvEncoding::Kind k, const std::vector<std::string>& l
                           int uniform = 6, int tab = 8)
 {
     TBvStrings store;
-    store.SetSource({k == TBvEncoding::Cp932 ? TCharset::Cp932 : k == TBvEncoding::EucJp ? TCharset::EucJp : TCharset::Utf8});
+    store.SetSource({k == TBvEncoding::Cp932   ? TCharset::Cp932
+                     : k == TBvEncoding::EucJp ? TCharset::EucJp
+                                               : TCharset::Utf8});
     for (const std::string& l : lines) store.Add(TBvText(std::string_view(l)));
     CellMeasure m;
     m.client = client;
@@ -168,7 +176,8 @@ TEST(Cutting, NoCharacterIsSplit)
     for (int i = 0; i < 10; ++i) line += kanji;
     // Wrap bytes count columns: 5 columns hold two kanji, never two and a third of a third.
     EXPECT_EQ(Starts(Derive(TBvEncoding::Utf8, {line}, 100, 5)), (std::vector<int>{1, 7, 13, 19, 25}));
-    EXPECT_EQ(Starts(Derive(TBvEncoding::Utf8, {line}, 100, 1)), (std::vector<int>{1, 4, 7, 10, 13, 16, 19, 22, 25, 28}));
+    EXPECT_EQ(Starts(Derive(TBvEncoding::Utf8, {line}, 100, 1)),
+              (std::vector<int>{1, 4, 7, 10, 13, 16, 19, 22, 25, 28}));
     // 60 px fit 4 kanji (the fit takes a column off: 9 columns hold 4 full-width characters).
     EXPECT_EQ(Starts(Derive(TBvEncoding::Utf8, {line}, 60, 0)), (std::vector<int>{1, 13, 25}));
     EXPECT_EQ(Starts(Derive(TBvEncoding::Utf8, {line}, 60, 0, 0)), (std::vector<int>{1, 13, 25}));  // measured alike
@@ -179,7 +188,8 @@ TEST(Cutting, NoCharacterIsSplit)
     // A line that fits is one piece, marks and all.
     EXPECT_EQ(Derive(TBvEncoding::Utf8, {"\xCC\x81\xCC\x81"}, 100, 0), (std::vector<Piece>{{0, 1, 4, 0, true}}));
     // EUC-JP's three-byte characters and half-width katakana.
-    EXPECT_EQ(Starts(Derive(TBvEncoding::EucJp, {"\x8F\xB0\xA1\x8E\xB1\x8E\xB2\xB4\xC1"}, 100, 2)), (std::vector<int>{1, 4, 8}));
+    EXPECT_EQ(Starts(Derive(TBvEncoding::EucJp, {"\x8F\xB0\xA1\x8E\xB1\x8E\xB2\xB4\xC1"}, 100, 2)),
+              (std::vector<int>{1, 4, 8}));
     // Without katakana and JIS X 0212, EUC-JP is cut as code page 932 is: the byte count less a cut pair.
     EXPECT_EQ(Derive(TBvEncoding::EucJp, {"a\xB4\xC1\xB4\xC1"}, 100, 2),
               (std::vector<Piece>{{0, 1, 1, 0, false}, {0, 2, 2, 1, false}, {0, 4, 2, 2, true}}));
@@ -192,7 +202,8 @@ TEST(Cutting, EveryEncodingCutsATextAtTheSameCharacters)
     std::mt19937 rng(9);
     std::vector<std::u32string> text;
     for (int i = 0; i < 60; ++i) text.push_back(RandomJapanese(rng, rng() % 300));
-    auto charIndexes = [&](TBvEncoding::Kind k, const std::vector<std::string>& lines, const std::vector<Piece>& pieces) {
+    auto charIndexes = [&](TBvEncoding::Kind k, const std::vector<std::string>& lines,
+                           const std::vector<Piece>& pieces) {
         std::vector<std::tuple<int, int, int, bool>> out;
         for (const Piece& p : pieces) {
             const std::string& l = lines[size_t(std::get<0>(p))];
@@ -211,20 +222,27 @@ TEST(Cutting, EveryEncodingCutsATextAtTheSameCharacters)
         for (const int wrapByte : {0, 1, 2, 7, 40})
             for (const int uniform : {6, 0})
                 for (const int tab : {8, 0}) {
-                    const auto want = charIndexes(kKinds[0], held[0], Derive(kKinds[0], held[0], client, wrapByte, uniform, tab));
+                    const auto want =
+                        charIndexes(kKinds[0], held[0], Derive(kKinds[0], held[0], client, wrapByte, uniform, tab));
                     for (int k = 1; k < 3; ++k)
-                        ASSERT_EQ(charIndexes(kKinds[k], held[k], Derive(kKinds[k], held[k], client, wrapByte, uniform, tab)), want)
-                            << kKinds[k] << " client " << client << " wrap " << wrapByte << " uniform " << uniform << " tab " << tab;
+                        ASSERT_EQ(
+                            charIndexes(kKinds[k], held[k], Derive(kKinds[k], held[k], client, wrapByte, uniform, tab)),
+                            want)
+                            << kKinds[k] << " client " << client << " wrap " << wrapByte << " uniform " << uniform
+                            << " tab " << tab;
                 }
 }
 
 TEST(RowMap, ColumnsAtPixels)
 {
     CellMeasure m;
-    const std::string cp = "a\x8A\xBF" "b";  // a 漢 b: 6, 12 and 6 px
-    const std::string u8 = "a\xE6\xBC\xA2" "b";
+    const std::string cp = "a\x8A\xBF"
+                           "b";  // a 漢 b: 6, 12 and 6 px
+    const std::string u8 = "a\xE6\xBC\xA2"
+                           "b";
     // The first byte of a character of several bytes measures one cell: its left half gives its
     // column, its right half the next.
+    // clang-format off
     const std::vector<std::tuple<int64_t, int, int>> cases = {
         // x, column in code page 932, column in UTF-8
         {0, 1, 1}, {6, 1, 1}, {7, 2, 2}, {12, 2, 2}, {13, 4, 5}, {18, 4, 5}, {19, 4, 5}, {24, 4, 5}, {25, 0, 0},
@@ -284,6 +302,7 @@ TEST_F(LoadEncodingTest, EachEncodingIsHeldAsItsRuleSays)
         {"asked for code page 932 over a UTF-8 mark", "\xEF\xBB\xBFx", TCharset::Cp932, {TCharset::Cp932, false},
          {"\xEF\xBB\xBFx"}},
     };
+    // clang-format on
     for (const auto& [name, bytes, asked, source, lines] : cases) {
         EXPECT_EQ(Load(bytes, asked), lines) << name;
         EXPECT_EQ(s.Source(), source) << name;
@@ -304,7 +323,8 @@ TEST_F(LoadEncodingTest, TranscodedFilesReadInPartsOfAnySize)
         std::u32string text;
         for (int i = 0; i < 4; ++i) text += RandomJapanese(rng, rng() % 20) + (rng() % 2 ? U"\r\n" : U"\n");
         perCall = SIZE_MAX;
-        const std::vector<std::string> want = Load(Encode(TCharset::Utf8, text)), wide = Load(Encode(TCharset::Utf8, text + U"😀"));
+        const std::vector<std::string> want = Load(Encode(TCharset::Utf8, text)),
+                                       wide = Load(Encode(TCharset::Utf8, text + U"😀"));
         perCall = 1 + rng() % 5;
         EXPECT_EQ(Load(Encode(TCharset::Iso2022Jp, text)), want) << "per call " << perCall;
         EXPECT_EQ(Load(Encode(TCharset::Utf16Be, text + U"😀")), wide) << "per call " << perCall;

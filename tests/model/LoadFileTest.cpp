@@ -160,16 +160,22 @@ TEST_F(LoadTest, TheTextIsASnapshotWhateverHappensToTheFile)
 {
     // The text, the display lines and the bytes a copy would read stay as loaded.
     std::string bytes;
-    for (int i = 0; i < 3000; ++i) bytes += "\x82\xa0" "line " + std::to_string(i) + " of the file\r\n";
+    for (int i = 0; i < 3000; ++i)
+        bytes += "\x82\xa0"
+                 "line " +
+                 std::to_string(i) + " of the file\r\n";
     CellMeasure m;
     m.client = 60;
     TBvLines lines(s, m);
     const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> changes = {
-        {"rewritten in place", [](const std::string& n) { std::ofstream(n, std::ios::binary | std::ios::in) << std::string(50000, 'Z'); }},
+        {"rewritten in place",
+         [](const std::string& n) { std::ofstream(n, std::ios::binary | std::ios::in) << std::string(50000, 'Z'); }},
         {"truncated", [](const std::string& n) { ASSERT_EQ(truncate(n.c_str(), 10), 0); }},
-        {"grown", [](const std::string& n) { std::ofstream(n, std::ios::binary | std::ios::app) << std::string(9999, '\r'); }},
+        {"grown",
+         [](const std::string& n) { std::ofstream(n, std::ios::binary | std::ios::app) << std::string(9999, '\r'); }},
         {"deleted", [](const std::string& n) { ASSERT_EQ(unlink(n.c_str()), 0); }},
-        {"replaced", [](const std::string& n) {
+        {"replaced",
+         [](const std::string& n) {
              std::ofstream(n + ".new") << "other";
              ASSERT_EQ(rename((n + ".new").c_str(), n.c_str()), 0);
          }},

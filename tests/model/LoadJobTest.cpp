@@ -205,5 +205,6 @@ TEST_F(LoadJobTest, ProgressRisesBelowOneAndADerivationAloneReportsItsOwn)
     derive.Run();
     EXPECT_GT(derive.Progress(), 0.9);
     ASSERT_EQ(derive.Rows().Count(), load.Rows().Count());
-    for (int i = 0; i < derive.Rows().Count(); i += 97) EXPECT_EQ(derive.Rows().Piece(i).OrgPos, load.Rows().Piece(i).OrgPos);
+    for (int i = 0; i < derive.Rows().Count(); i += 97)
+        EXPECT_EQ(derive.Rows().Piece(i).OrgPos, load.Rows().Piece(i).OrgPos);
 }

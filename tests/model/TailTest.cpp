@@ -33,6 +33,7 @@ TEST(Tail, AppendedPartsGiveTheLinesOfTheWholeFile)
         size_t most;
         int agains;  // whole loads the appends lead to
     } cases[] = {
+        // clang-format off
         {{"a\nb", "c\nd\n", "e"}, all, 0},           // a last line without its end is completed
         {{"", "x\ny", "", "z"}, all, 0},              // from an empty file; an empty write
         {{"a\r", "\nb\r\n", "c\r", "d"}, all, 0},     // a CR LF cut between two writes is one line end
@@ -45,6 +46,7 @@ TEST(Tail, AppendedPartsGiveTheLinesOfTheWholeFile)
         {{"x\r\n", "0123456789\r\n\r\n", "y\r", "\r\n"}, 2, 0},
         {{"\x82\xA0\n\x82", "\xA2\n"}, all, 0},       // a two-byte character cut between writes
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.parts) + " most " + std::to_string(c.most));
         const TFollowed r = FollowParts(path, c.parts, c.most);
@@ -63,7 +65,9 @@ TEST(Tail, TextsNotHeldInTheFilesBytesAreReadWholeAgain)
     TFollowed r = FollowParts(path, utf8, size_t(1) << 20, std::nullopt);
     EXPECT_EQ(r.lines, FileLines(Joined(utf8).substr(3)));
     EXPECT_EQ(r.agains, 0);
+    // clang-format off
     const Parts utf16{std::string("\xFF\xFE" "a\0\n\0", 6), std::string("b\0\n\0", 4)};
+    // clang-format on
     r = FollowParts(path, utf16, size_t(1) << 20, std::nullopt);
     EXPECT_EQ(r.lines, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(r.agains, 1);

@@ -50,6 +50,7 @@ std::string Utf8Of(const std::u32string& s) { return IconvFromUtf32("UTF-8", s);
 
 TEST(EucJp, CharacterLengths)
 {
+    // clang-format off
     const std::vector<std::pair<std::string, size_t>> cases = {
         {"A", 1},           {"\xA4\xA2", 2},     {"\xA4", 1},          {"\xA4 ", 1},       {"\xFE\xFE", 2},
         {"\x8E\xB1", 2},    {"\x8E\xDF", 2},     {"\x8E\xE0", 1},      {"\x8E ", 1},       {"\x8E", 1},
@@ -153,6 +154,7 @@ TEST(UnicodeCells, ByClass)
         {U'\u0301', 0}, {U'\u3099', 0}, {U'\uFE0F', 0}, {U'\U000E0100', 0}, {U'\u200B', 0}, {U'\u200D', 0},
         {U'\u1161', 0},  // a Hangul medial vowel joins its syllable
     };
+    // clang-format on
     for (const auto& [c, cells] : cases) EXPECT_EQ(unicode::Cells(c), cells) << std::hex << uint32_t(c);
 }
 
@@ -162,6 +164,7 @@ TEST(Charset, NamesAndByteOrderMarks)
     EXPECT_EQ(charset::FromKey("UTF-8"), TCharset::Utf8);
     EXPECT_EQ(charset::FromKey("Shift_JIS"), std::nullopt);
     EXPECT_EQ(charset::FromKey(""), std::nullopt);
+    // clang-format off
     const std::vector<std::tuple<TCharset, std::string, size_t>> boms = {
         {TCharset::Utf8, "\xEF\xBB\xBFx", 3},  {TCharset::Utf8, "\xEF\xBB", 0},     {TCharset::Utf16Le, "\xFF\xFEx", 2},
         {TCharset::Utf16Be, "\xFE\xFF", 2},     {TCharset::Utf16Be, "\xFF\xFE", 0}, {TCharset::Cp932, "\xEF\xBB\xBF", 0},
@@ -222,6 +225,7 @@ TEST(Charset, Detection)
         {"one UTF-8 line at the end of a big file", big + Encode(TCharset::Utf8, text), {TCharset::Utf8, false}},
         {"one EUC-JP line at the end of a big file", big + Encode(TCharset::EucJp, text), {TCharset::EucJp, false}},
     };
+    // clang-format on
     for (const auto& [name, bytes, want] : cases) {
         const D got = DetectBytes(bytes);
         EXPECT_EQ(std::tuple(got.charset, got.bom), std::tuple(want.charset, want.bom)) << name;
@@ -240,6 +244,7 @@ TEST(Charset, DetectionOfLongTexts)
 
 TEST(Charset, TranscodingUtf16)
 {
+    // clang-format off
     const std::vector<std::tuple<std::string, std::string>> le = {
         {std::string("a\0\x42\x30", 4), "a\xE3\x81\x82"},
         {std::string("\x3D\xD8\x00\xDE", 4), "\xF0\x9F\x98\x80"},  // a surrogate pair
@@ -248,6 +253,7 @@ TEST(Charset, TranscodingUtf16)
         {std::string("a\0b", 3), "a\xFF"},                 // an odd byte at the end
         {std::string("\r\0\n\0\0\0", 6), std::string("\r\n\0", 3)},
     };
+    // clang-format on
     for (const auto& [in, out] : le) {
         EXPECT_EQ(ToUtf8(TCharset::Utf16Le, in), out) << QByteArray::fromStdString(in).toHex().constData();
         EXPECT_EQ(OracleUtf16ToUtf8(false, in), out) << QByteArray::fromStdString(in).toHex().constData();
@@ -267,6 +273,7 @@ TEST(Charset, TranscodingUtf16)
 
 TEST(Charset, TranscodingIso2022Jp)
 {
+    // clang-format off
     const std::vector<std::tuple<std::string, std::string>> cases = {
         {"a\x1B$B$\"4A\x1B(Bb", "aあ漢b"},
         {"\x1B$@$\"\x1B(J\\~", "あ\\~"},                // JIS X 0208-1978, and Roman read as ASCII
@@ -280,6 +287,7 @@ TEST(Charset, TranscodingIso2022Jp)
         {"\x80\xFFz", "\xFF\xFFz"},                      // bytes ISO-2022-JP never has
         {"\x1B(I`", "\xFF"},                             // no katakana at 0x60
     };
+    // clang-format on
     for (const auto& [in, out] : cases)
         EXPECT_EQ(ToUtf8(TCharset::Iso2022Jp, in), out) << QByteArray::fromStdString(in).toHex().constData();
 }

@@ -46,9 +46,9 @@ TEST(CommandLine, SplitsByTheWindowsRules)
 TEST(DdeNames, ServiceAndTopicBecomeLowerCasedEscapedBusNames)
 {
     const std::vector<std::pair<std::string, std::string>> services = {
-        {"tavuko", "dde.tavuko"}, {"TAVUKO", "dde.tavuko"},     {"Den8", "dde.den8"},
-        {"tv", "dde.tv"},         {"my-viewer", "dde.my_2dviewer"}, {"a_b", "dde.a_5fb"},
-        {"9lives", "dde._9lives"}, {"a9", "dde.a9"},            {"\xe6\x97\xa5", "dde._e6_97_a5"},
+        {"tavuko", "dde.tavuko"},          {"TAVUKO", "dde.tavuko"}, {"Den8", "dde.den8"},      {"tv", "dde.tv"},
+        {"my-viewer", "dde.my_2dviewer"},  {"a_b", "dde.a_5fb"},     {"9lives", "dde._9lives"}, {"a9", "dde.a9"},
+        {"\xe6\x97\xa5", "dde._e6_97_a5"},
     };
     for (const auto& [service, name] : services) EXPECT_EQ(DdeBusName(service), name) << service;
     EXPECT_EQ(DdeObjectPath("system"), "/system");
@@ -59,8 +59,12 @@ TEST(DdeNames, ServiceAndTopicBecomeLowerCasedEscapedBusNames)
 TEST(DdeNames, TheProgramsServiceIsItsFileNameUpToTheFirstPeriod)
 {
     const std::vector<std::pair<std::string, std::string>> files = {
-        {"/usr/bin/tavuko", "tavuko"}, {"tv.bin", "tv"},       {"/opt/a.b/tavuko", "tavuko"},
-        {"x.tar.gz", "x"},             {"TAVUKO.EXE", "TAVUKO"}, {".hidden", ""},
+        {"/usr/bin/tavuko", "tavuko"},
+        {"tv.bin", "tv"},
+        {"/opt/a.b/tavuko", "tavuko"},
+        {"x.tar.gz", "x"},
+        {"TAVUKO.EXE", "TAVUKO"},
+        {".hidden", ""},
         {"/dir/", ""},
     };
     for (const auto& [file, service] : files) EXPECT_EQ(DdeServiceOfProgram(file), service) << file;

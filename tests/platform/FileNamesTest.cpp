@@ -20,7 +20,8 @@ const std::string kSjisName("\x83\x65\x83\x58\x83\x67.txt");
 TEST(FileNames, CaptionsDecodeEachComponentAsUtf8OrElseCodePage932)
 {
     EXPECT_EQ(platform::DisplayFileName("/home/u/日本.txt"), QStringLiteral("/home/u/日本.txt"));
-    EXPECT_EQ(platform::DisplayFileName("/home/ダウンロード/" + kSjisName), QStringLiteral("/home/ダウンロード/テスト.txt"));
+    EXPECT_EQ(platform::DisplayFileName("/home/ダウンロード/" + kSjisName),
+              QStringLiteral("/home/ダウンロード/テスト.txt"));
     EXPECT_EQ(platform::DisplayFileName(""), QString());
 }
 
@@ -28,17 +29,20 @@ TEST(FileNames, ANameIsNoUtf8ExactlyWhenQtsListingsSkipIt)
 {
     // Every such entry must be in exactly one of Qt's listing and EntriesNotUtf8, or it is shown
     // twice or never.
+    // clang-format off
     const std::vector<std::string> names = {
         kSjisName, "plain.txt", "日本.txt", "\x82\xa0\x82\xa2.txt" /* あい.txt */, "\xb1\xb2.txt" /* half-width kana */,
         "\xed\xa0\x80" /* surrogate */, "\xc0\xaf" /* overlong */, "\xe0\x80\xaf", "\xf0\x80\x80\xaf",
         "\xf4\x90\x80\x80" /* past U+10FFFF */, "\xf8\x88\x80\x80\x80", "a\xc3" /* cut short */, "\x80",
         "\xef\xbb\xbf" "bom", "\xef\xbf\xbd" /* U+FFFD itself */, "\xef\xbf\xbe" /* a non-character */,
         "\xf4\x8f\xbf\xbf", "\xf0\x9f\x98\x80", "\x01\x7f", ".\x83\x65"};
+    // clang-format on
     QTemporaryDir dir;
     const std::string dirBytes = QFile::encodeName(dir.path()).toStdString();
     for (const std::string& n : names) std::ofstream(dirBytes + "/" + n) << "x";
     std::vector<std::string> listedByQt;
-    for (const QString& n : QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QString& n :
+         QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot))
         listedByQt.push_back(QFile::encodeName(n).toStdString());
     std::vector<std::string> notUtf8;
     for (const platform::TByteNamedEntry& e : platform::EntriesNotUtf8(dirBytes)) notUtf8.push_back(e.name);

@@ -18,7 +18,7 @@ TEST(ProgramFiles, BesideTheProgramFirstThenTheInstallationsDataFolder)
         bool fromShare;  // else the place beside the program
     };
     const Case cases[] = {
-        {File, File, false}, {None, File, true},    {File, None, false},
+        {File, File, false}, {None, File, true},   {File, None, false},
         {None, None, false}, {Folder, File, true}, {Folder, Folder, false},
     };
     for (const Case& c : cases) {

@@ -31,9 +31,8 @@ inline std::optional<int> ReadSaverSet(const QString& file)
         int32_t n;
         QString s;
         if (i % 3 == 0 ? !reg.ReadInteger(name, n) || n != stamp * 17 + i
-                       : !reg.ReadString(name, s) ||
-                             s != (i % 3 == 1 ? QStringLiteral("%1 値 %2").arg(stamp).arg(i)
-                                              : QStringLiteral("%%%1%%").arg(stamp + i)))
+                       : !reg.ReadString(name, s) || s != (i % 3 == 1 ? QStringLiteral("%1 値 %2").arg(stamp).arg(i)
+                                                                      : QStringLiteral("%%%1%%").arg(stamp + i)))
             return {};
     }
     return stamp;

@@ -85,13 +85,13 @@ TEST_F(StartProgramTest, StartingFailsWhenTheProgramCannotRun)
     {
         QFile f(dir.filePath("garbage"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("\x7f" "ELF but not really");
+        f.write("\x7f"
+                "ELF but not really");
         f.close();
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     }
-    for (const std::string& program :
-         {std::string("no-such-editor"), Local("no-such-editor"), Local("plain"), Local(""), Local("garbage"),
-          std::string()})
+    for (const std::string& program : {std::string("no-such-editor"), Local("no-such-editor"), Local("plain"),
+                                       Local(""), Local("garbage"), std::string()})
         EXPECT_FALSE(StartDetachedProgram(program, {"x"})) << program;
 }
 

@@ -155,7 +155,8 @@ TEST_F(UserStoreTest, QuotesAndBackslashesAreWrittenEscapedExactly)
     for (const Case& c : cases) ASSERT_TRUE(reg.WriteString(c.name, c.text)) << c.line.toStdString();
     ASSERT_TRUE(reg.Save());
     const QList<QByteArray> lines = Get().split('\n');
-    for (const Case& c : cases) EXPECT_TRUE(lines.contains(c.line)) << c.line.toStdString() << "\n" << Get().toStdString();
+    for (const Case& c : cases)
+        EXPECT_TRUE(lines.contains(c.line)) << c.line.toStdString() << "\n" << Get().toStdString();
     TRegistry back(file);
     ASSERT_TRUE(back.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), false));
     for (const Case& c : cases) {
@@ -195,10 +196,16 @@ TEST_F(UserStoreTest, ReadRulesPerType)
         bool ok;
         int32_t value;
     };
-    for (const Integer& c : std::vector<Integer>{{"Dword", true, 12}, {"Two", true, 2}, {"Minus", true, -1},
-                                                  {"Zero", true, 0}, {"Text", false, 0}, {"Absent", false, 0},
-                                                  {"Binary", false, 0}, {"Short", false, 0}, {"BigEndian", false, 0},
-                                                  {"Empty", false, 0}}) {
+    for (const Integer& c : std::vector<Integer>{{"Dword", true, 12},
+                                                 {"Two", true, 2},
+                                                 {"Minus", true, -1},
+                                                 {"Zero", true, 0},
+                                                 {"Text", false, 0},
+                                                 {"Absent", false, 0},
+                                                 {"Binary", false, 0},
+                                                 {"Short", false, 0},
+                                                 {"BigEndian", false, 0},
+                                                 {"Empty", false, 0}}) {
         i = 99;
         EXPECT_EQ(reg.ReadInteger(c.name, i), c.ok) << c.name;
         if (c.ok) {
@@ -214,9 +221,15 @@ TEST_F(UserStoreTest, ReadRulesPerType)
         bool ok;
         QString value;
     };
-    for (const Text& c : std::vector<Text>{{"Text", true, "12"}, {"Empty", true, ""}, {"SizeZero", true, ""},
-                                           {"Absent", true, ""}, {"Expand", true, "%HOME%"}, {"Nul", true, "a"},
-                                           {"Dword", false, ""}, {"Binary", false, ""}, {"Multi", false, ""}}) {
+    for (const Text& c : std::vector<Text>{{"Text", true, "12"},
+                                           {"Empty", true, ""},
+                                           {"SizeZero", true, ""},
+                                           {"Absent", true, ""},
+                                           {"Expand", true, "%HOME%"},
+                                           {"Nul", true, "a"},
+                                           {"Dword", false, ""},
+                                           {"Binary", false, ""},
+                                           {"Multi", false, ""}}) {
         s = QStringLiteral("unchanged");
         EXPECT_EQ(reg.ReadString(c.name, s), c.ok) << c.name;
         if (c.ok) {
@@ -304,7 +317,7 @@ TEST_F(UserStoreTest, SavingKeepsEveryOtherKeyValueAndCommentByteForByte)
     TRegistry reg(file);
     ASSERT_EQ(reg.LoadState(), TLoadState::Loaded);
     ASSERT_TRUE(reg.OpenKey(QStringLiteral("\\Software\\Q.Tabiri\\Tavuko"), true));
-    ASSERT_TRUE(reg.WriteInteger(QStringLiteral("FontSize"), 9));    // as stored: its line stays
+    ASSERT_TRUE(reg.WriteInteger(QStringLiteral("FontSize"), 9));     // as stored: its line stays
     ASSERT_TRUE(reg.WriteInteger(QStringLiteral("fontcolor"), 255));  // new: after the last value
     ASSERT_TRUE(reg.Save());
     EXPECT_EQ(Get(), before +
@@ -340,11 +353,11 @@ TEST_F(UserStoreTest, NewKeysJoinTheirFamilyAndFollowTheFilesLineEnds)
         {"after the last key under Software, before other roots",
          Head + "[HKEY_CURRENT_USER\\Software\\A]\n\n[HKEY_CURRENT_USER\\Software\\A\\B]\n\"x\"=\"1\"\n\n"
                 "[HKEY_CURRENT_USER\\Control Panel]\n",
-         Head + "[HKEY_CURRENT_USER\\Software\\A]\n\n[HKEY_CURRENT_USER\\Software\\A\\B]\n\"x\"=\"1\"\n\n"
-                "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\n" +
+         Head +
+             "[HKEY_CURRENT_USER\\Software\\A]\n\n[HKEY_CURRENT_USER\\Software\\A\\B]\n\"x\"=\"1\"\n\n"
+             "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\n" +
              key + "\n\"V\"=dword:00000001\n\n[HKEY_CURRENT_USER\\Control Panel]\n"},
-        {"a last line without its line end",
-         Head + "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\"x\"=dword:00000002",
+        {"a last line without its line end", Head + "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\"x\"=dword:00000002",
          Head + "[HKEY_CURRENT_USER\\Software\\Q.Tabiri]\n\"x\"=dword:00000002\n\n" + key +
              "\n\"V\"=dword:00000001\n\n"},
         {"a value added to a last key without its line end", Head + key + "\n\"x\"=dword:00000002",
@@ -448,9 +461,15 @@ TEST_F(UserStoreTest, ASaveRemovesOnlyItsOwnLeftoversBesideTheStore)
 {
     Put(Head);
     // The user's own files, some named as a temporary file of another program would be.
-    const QStringList own = {"user.reg.backup", "user.reg.2024ok", "user.reg.ABC123", "user.reg.old",
-                             "user.reg.~tavuko-save~", "user.reg.~tavuko-save~abc", "user.reg.~tavuko-save~abcdefg",
-                             "x.user.reg.~tavuko-save~abcdef", ".user.reg.abcdef"};
+    const QStringList own = {"user.reg.backup",
+                             "user.reg.2024ok",
+                             "user.reg.ABC123",
+                             "user.reg.old",
+                             "user.reg.~tavuko-save~",
+                             "user.reg.~tavuko-save~abc",
+                             "user.reg.~tavuko-save~abcdefg",
+                             "x.user.reg.~tavuko-save~abcdef",
+                             ".user.reg.abcdef"};
     for (const QString& name : own) Put(name.toUtf8(), dir.filePath(QStringLiteral("tavuko/") + name));
     // What saves killed before their rename left.
     const QStringList leftovers = {"user.reg.~tavuko-save~Ab3dE9", "user.reg.~tavuko-save~000000"};

@@ -71,8 +71,8 @@ TEST_F(X11WindowTest, ClassPartAndTitleMustBothMatchExactly)
 {
     const xcb_atom_t utf8 = Atom("UTF8_STRING"), netName = Atom("_NET_WM_NAME");
     struct Case {
-        std::string wmClass;                 // instance, NUL, class, NUL
-        xcb_atom_t nameProperty, nameType;   // where the title is, and as what
+        std::string wmClass;                // instance, NUL, class, NUL
+        xcb_atom_t nameProperty, nameType;  // where the title is, and as what
         std::string name;
         bool found;
     };
@@ -118,9 +118,6 @@ TEST_F(X11WindowTest, AWindowInAFrameIsFoundThroughTheClientList)
     EXPECT_TRUE(Find(cls, title));
 }
 
-TEST_F(X11WindowTest, NothingIsFoundOnADisplayThatIsNotThere)
-{
-    EXPECT_FALSE(FindX11Window(":4711", cls, title));
-}
+TEST_F(X11WindowTest, NothingIsFoundOnADisplayThatIsNotThere) { EXPECT_FALSE(FindX11Window(":4711", cls, title)); }
 
 }  // namespace

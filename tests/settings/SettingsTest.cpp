@@ -21,21 +21,19 @@ const QByteArray Head = "Windows Registry Editor Version 5.00\n\n";
 const QByteArray KeyLine = "[HKEY_CURRENT_USER\\Software\\Q.Tabiri\\Tavuko]\n";
 
 // The 18 names in their order.
-const char* const Names[] = {"WindowPosX", "WindowPosY", "WindowWidth", "WindowHeight", "FontName", "FontSize",
-                             "FontColor", "BgColor", "CRView", "EditorName", "SmoothScroll", "Last1PageScroll",
-                             "ExitEnterKey", "FgWindow", "CRColor", "CcrScroll", "EditorParam", "StatusBar"};
+const char* const Names[] = {"WindowPosX",   "WindowPosY",      "WindowWidth",  "WindowHeight", "FontName",
+                             "FontSize",     "FontColor",       "BgColor",      "CRView",       "EditorName",
+                             "SmoothScroll", "Last1PageScroll", "ExitEnterKey", "FgWindow",     "CRColor",
+                             "CcrScroll",    "EditorParam",     "StatusBar"};
 
 // A store holding every value, none of them at its default.
 const std::vector<QByteArray> Stored = {
-    "\"WindowPosX\"=dword:00000064",          "\"WindowPosY\"=dword:ffffffe2",
-    "\"WindowWidth\"=dword:00000320",         "\"WindowHeight\"=dword:00000258",
-    "\"FontName\"=\"IPAGothic\"",             "\"FontSize\"=dword:0000000c",
-    "\"FontColor\"=dword:0000ff00",           "\"BgColor\"=dword:00800000",
-    "\"CRView\"=dword:00000000",              "\"EditorName\"=\"/usr/bin/gedit\"",
-    "\"SmoothScroll\"=dword:00000001",        "\"Last1PageScroll\"=dword:00000002",
-    "\"ExitEnterKey\"=dword:00000000",        "\"FgWindow\"=dword:00000001",
-    "\"CRColor\"=dword:000000ff",             "\"CcrScroll\"=dword:00000001",
-    "\"EditorParam\"=\"+$line $file\"",    "\"StatusBar\"=dword:00000001",
+    "\"WindowPosX\"=dword:00000064",     "\"WindowPosY\"=dword:ffffffe2",    "\"WindowWidth\"=dword:00000320",
+    "\"WindowHeight\"=dword:00000258",   "\"FontName\"=\"IPAGothic\"",       "\"FontSize\"=dword:0000000c",
+    "\"FontColor\"=dword:0000ff00",      "\"BgColor\"=dword:00800000",       "\"CRView\"=dword:00000000",
+    "\"EditorName\"=\"/usr/bin/gedit\"", "\"SmoothScroll\"=dword:00000001",  "\"Last1PageScroll\"=dword:00000002",
+    "\"ExitEnterKey\"=dword:00000000",   "\"FgWindow\"=dword:00000001",      "\"CRColor\"=dword:000000ff",
+    "\"CcrScroll\"=dword:00000001",      "\"EditorParam\"=\"+$line $file\"", "\"StatusBar\"=dword:00000001",
 };
 
 // What that store loads as, at 96 pixels per inch.
@@ -168,7 +166,7 @@ TEST_F(SettingsTest, EachUnreadableValueAffectsOnlyItsOwnSetting)
         {8, "\"CRView\"=\"0\"", [](TSettings& s) { s.CRView = true; }},
         {9, "\"EditorName\"=dword:00000001", [](TSettings& s) { s.EditorName = QStringLiteral("xdg-open"); }},
         {9, "\"Other\"=dword:00000001", [](TSettings& s) { s.EditorName = QString(); }},  // absent: ""
-        {9, "\"EditorName\"=hex(4):", [](TSettings& s) { s.EditorName = QString(); }},   // size 0: ""
+        {9, "\"EditorName\"=hex(4):", [](TSettings& s) { s.EditorName = QString(); }},    // size 0: ""
         {9, "\"EditorName\"=hex:", [](TSettings& s) { s.EditorName = QString(); }},
         {10, "\"SmoothScroll\"=\"1\"", [](TSettings& s) { s.SmoothScroll = false; }},
         {10, "\"Other\"=dword:00000001", [](TSettings& s) { s.SmoothScroll = false; }},
@@ -230,16 +228,22 @@ TEST_F(SettingsTest, PointsAndPixelsConvertByTheScreensPixelsPerInch)
     struct Case {
         int points, ppi, pixels;
     };
-    for (const Case& c : std::vector<Case>{{9, 96, 12}, {9, 120, 15}, {9, 144, 18}, {7, 96, 9}, {10, 96, 13},
-                                            {3, 108, 4},  // 4.5: the even neighbour
-                                            {5, 108, 8},  // 7.5
-                                            {1, 108, 2}}) {
+    for (const Case& c : std::vector<Case>{{9, 96, 12},
+                                           {9, 120, 15},
+                                           {9, 144, 18},
+                                           {7, 96, 9},
+                                           {10, 96, 13},
+                                           {3, 108, 4},  // 4.5: the even neighbour
+                                           {5, 108, 8},  // 7.5
+                                           {1, 108, 2}}) {
         EXPECT_EQ(PixelsFromPoints(c.points, c.ppi), c.pixels) << c.points << " pt at " << c.ppi;
     }
-    for (const Case& c : std::vector<Case>{{9, 96, 12}, {10, 96, 13}, {3, 108, 4},
-                                            {2, 144, 3},    // 1.5: the even neighbour
-                                            {6, 144, 13},   // 6.5
-                                            {8, 96, 10}}) {  // 7.5
+    for (const Case& c : std::vector<Case>{{9, 96, 12},
+                                           {10, 96, 13},
+                                           {3, 108, 4},
+                                           {2, 144, 3},     // 1.5: the even neighbour
+                                           {6, 144, 13},    // 6.5
+                                           {8, 96, 10}}) {  // 7.5
         EXPECT_EQ(PointsFromPixels(c.pixels, c.ppi), c.points) << c.pixels << " px at " << c.ppi;
     }
 
@@ -249,8 +253,14 @@ TEST_F(SettingsTest, PointsAndPixelsConvertByTheScreensPixelsPerInch)
     EXPECT_EQ(Loaded(96).FontHeight, 12);
     EXPECT_EQ(Loaded(120).FontHeight, 15);
     // Sizes beyond the heights the view takes give the nearest height it takes.
-    for (const Case& c : std::vector<Case>{{192, 96, 256}, {193, 96, 256}, {INT_MAX, 96, 256}, {1, 96, 1},
-                                            {0, 96, 1}, {-9, 96, 1}, {INT_MIN, 96, 1}, {154, 120, 256}}) {
+    for (const Case& c : std::vector<Case>{{192, 96, 256},
+                                           {193, 96, 256},
+                                           {INT_MAX, 96, 256},
+                                           {1, 96, 1},
+                                           {0, 96, 1},
+                                           {-9, 96, 1},
+                                           {INT_MIN, 96, 1},
+                                           {154, 120, 256}}) {
         TSettings s;
         s.SetFontPoints(c.points, c.ppi);
         EXPECT_EQ(s.FontHeight, c.pixels) << c.points << " pt at " << c.ppi;

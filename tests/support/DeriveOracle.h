@@ -21,8 +21,9 @@ inline std::vector<TBvInfo> OracleRows(const TBvStrings& store, const TBvWrap& w
             continue;
         }
         int k = 0;
-        CutLine(reinterpret_cast<const uint8_t*>(line.data()), len, rule,
-                [&](int pos, int n, bool) { out.push_back({a, pos, n, k++, false}); });
+        CutLine(reinterpret_cast<const uint8_t*>(line.data()), len, rule, [&](int pos, int n, bool) {
+            out.push_back({a, pos, n, k++, false});
+        });
         out.back().Cr = true;
     }
     return out;
@@ -30,6 +31,5 @@ inline std::vector<TBvInfo> OracleRows(const TBvStrings& store, const TBvWrap& w
 
 inline bool SameInfo(const TBvInfo& x, const TBvInfo& y)
 {
-    return x.OrgIndex == y.OrgIndex && x.OrgPos == y.OrgPos && x.Len == y.Len && x.SubLine == y.SubLine &&
-           x.Cr == y.Cr;
+    return x.OrgIndex == y.OrgIndex && x.OrgPos == y.OrgPos && x.Len == y.Len && x.SubLine == y.SubLine && x.Cr == y.Cr;
 }

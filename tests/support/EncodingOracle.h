@@ -17,8 +17,7 @@ inline size_t OracleCharLength(TBvEncoding::Kind kind, std::string_view s, size_
     const auto in = [](int b, int lo, int hi) { return b >= lo && b <= hi; };
     const int b = at(i);
     switch (kind) {
-    case TBvEncoding::Cp932:
-        return (in(b, 0x81, 0x9F) || in(b, 0xE0, 0xFC)) && i + 1 < s.size() ? 2 : 1;
+    case TBvEncoding::Cp932: return (in(b, 0x81, 0x9F) || in(b, 0xE0, 0xFC)) && i + 1 < s.size() ? 2 : 1;
     case TBvEncoding::EucJp:
         if (in(b, 0xA1, 0xFE) && in(at(i + 1), 0xA1, 0xFE)) return 2;
         if (b == 0x8E && in(at(i + 1), 0xA1, 0xDF)) return 2;
@@ -51,7 +50,9 @@ inline std::string OracleUtf16ToUtf8(bool bigEndian, std::string_view s)
         if (c < 0x80) out += char(c);
         else if (c < 0x800) out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
         else if (c < 0x10000) out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
-        else out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        else
+            out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
+                    char(0x80 | (c & 0x3F))};
     };
     std::string out;
     size_t i = 0;

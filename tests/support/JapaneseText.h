@@ -21,7 +21,8 @@ inline std::string IconvFromUtf32(const char* to, const std::u32string& text)
     char* in = const_cast<char*>(reinterpret_cast<const char*>(text.data()));
     size_t inLeft = text.size() * 4, outLeft = out.size();
     char* o = out.data();
-    const bool ok = iconv(cd, &in, &inLeft, &o, &outLeft) != size_t(-1) && iconv(cd, nullptr, nullptr, &o, &outLeft) != size_t(-1);
+    const bool ok =
+        iconv(cd, &in, &inLeft, &o, &outLeft) != size_t(-1) && iconv(cd, nullptr, nullptr, &o, &outLeft) != size_t(-1);
     iconv_close(cd);
     if (!ok) throw std::runtime_error(std::string("cannot write the text in ") + to);
     out.resize(out.size() - outLeft);
@@ -40,7 +41,8 @@ inline const std::u32string& Level1Kanji()
         char* in = euc.data();
         char* o = reinterpret_cast<char*>(out.data());
         size_t inLeft = euc.size(), outLeft = out.size() * 4;
-        if (cd == iconv_t(-1) || iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1)) throw std::runtime_error("no EUC-JP");
+        if (cd == iconv_t(-1) || iconv(cd, &in, &inLeft, &o, &outLeft) == size_t(-1))
+            throw std::runtime_error("no EUC-JP");
         iconv_close(cd);
         out.resize(out.size() - outLeft / 4);
         return out;
@@ -55,15 +57,15 @@ inline std::u32string RandomJapanese(std::mt19937& rng, size_t chars, bool halfW
     for (size_t i = 0; i < chars; ++i) {
         const int kind = int(rng() % 100);
         char32_t c;
-        if (kind < 30) c = U'ぁ' + rng() % 83;                         // ぁ .. ん
-        else if (kind < 45) c = U'ァ' + rng() % 86;                    // ァ .. ヶ
+        if (kind < 30) c = U'ぁ' + rng() % 83;       // ぁ .. ん
+        else if (kind < 45) c = U'ァ' + rng() % 86;  // ァ .. ヶ
         else if (kind < 70) c = Level1Kanji()[rng() % Level1Kanji().size()];
         else if (kind < 75) c = punctuation[rng() % punctuation.size()];
         else if (kind < 78) c = U'Ａ' + rng() % 26;
         else if (kind < 81) c = U'０' + rng() % 10;
-        else if (kind < 84 && halfWidthKana) c = U'ｱ' + rng() % 45;   // ｱ .. ﾝ
+        else if (kind < 84 && halfWidthKana) c = U'ｱ' + rng() % 45;  // ｱ .. ﾝ
         else if (kind < 87) c = U'\t';
-        else c = U' ' + rng() % 95;                                     // printable ASCII
+        else c = U' ' + rng() % 95;  // printable ASCII
         out += c;
     }
     return out;

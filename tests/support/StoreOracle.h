@@ -29,11 +29,14 @@ inline std::string CheckStoreOracle(const QByteArray& bytes)
     const bool existed = doc.KeyExists(key);
     QByteArray binary;
     for (int i = 0; i < 100; ++i) binary += char(i * 7);
-    const TRegValue values[] = {TRegValue::Dword(-5), TRegValue::Text(QStringLiteral("a\"b\\c\nd 日本")),
-                                TRegValue::Text(QStringLiteral("%PATH%"), REG_EXPAND_SZ), {REG_BINARY, binary},
-                                {REG_QWORD, QByteArray("\1\2\3\4\5\6\7\x08", 8)}, TRegValue::Text(QString())};
-    const QString names[] = {QStringLiteral("Number"), QStringLiteral("Text"), QStringLiteral("Expand"),
-                             QStringLiteral("Bytes"), QStringLiteral("Q\"\\"), QString()};
+    const TRegValue values[] = {TRegValue::Dword(-5),
+                                TRegValue::Text(QStringLiteral("a\"b\\c\nd 日本")),
+                                TRegValue::Text(QStringLiteral("%PATH%"), REG_EXPAND_SZ),
+                                {REG_BINARY, binary},
+                                {REG_QWORD, QByteArray("\1\2\3\4\5\6\7\x08", 8)},
+                                TRegValue::Text(QString())};
+    const QString names[] = {QStringLiteral("Number"), QStringLiteral("Text"),  QStringLiteral("Expand"),
+                             QStringLiteral("Bytes"),  QStringLiteral("Q\"\\"), QString()};
     for (int i = 0; i < 6; ++i)
         if (!doc.SetValue(key, names[i], values[i])) return "a value could not be written";
     const QByteArray written = doc.Serialize();

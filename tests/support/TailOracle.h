@@ -17,7 +17,7 @@
 
 struct TFollowed {
     std::vector<std::string> lines;
-    int agains = 0;   // whole loads after the first
+    int agains = 0;  // whole loads after the first
     bool failed = false;
 };
 

@@ -14,13 +14,13 @@ inline size_t WellFormedUtf8Length(std::string_view s, size_t i)
     size_t more;
     uint8_t lo = 0x80, hi = 0xBF;
     if (b >= 0xC2 && b <= 0xDF) more = 1;
-    else if (b == 0xE0) more = 2, lo = 0xA0;                // no overlong forms
-    else if (b == 0xED) more = 2, hi = 0x9F;                // no surrogates
+    else if (b == 0xE0) more = 2, lo = 0xA0;  // no overlong forms
+    else if (b == 0xED) more = 2, hi = 0x9F;  // no surrogates
     else if (b >= 0xE1 && b <= 0xEF) more = 2;
-    else if (b == 0xF0) more = 3, lo = 0x90;                // no overlong forms
+    else if (b == 0xF0) more = 3, lo = 0x90;  // no overlong forms
     else if (b >= 0xF1 && b <= 0xF3) more = 3;
-    else if (b == 0xF4) more = 3, hi = 0x8F;                // nothing past U+10FFFF
-    else return 0;                                          // 80-C1, F5-FF
+    else if (b == 0xF4) more = 3, hi = 0x8F;  // nothing past U+10FFFF
+    else return 0;                            // 80-C1, F5-FF
     if (s.size() - i <= more) return 0;
     for (size_t k = 1; k <= more; ++k) {
         const uint8_t c = uint8_t(s[i + k]);

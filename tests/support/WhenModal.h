@@ -28,7 +28,8 @@ public:
     {
         T* w = e->type() == QEvent::Show ? qobject_cast<T*>(o) : nullptr;
         if (w && w->isWindow()) {
-            QMetaObject::invokeMethod(w, [w, act = act_] { act(w); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                w, [w, act = act_] { act(w); }, Qt::QueuedConnection);
             Done();
         }
         return false;

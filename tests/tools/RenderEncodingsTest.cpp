@@ -29,10 +29,14 @@ TRun Render(const QStringList& args)
 }
 
 // The text as held: what the display lines' byte positions count in.
-std::string Held(TCharset c, const std::u32string& text) { return Encode(charset::IsTranscoded(c) ? TCharset::Utf8 : c, text); }
+std::string Held(TCharset c, const std::u32string& text)
+{
+    return Encode(charset::IsTranscoded(c) ? TCharset::Utf8 : c, text);
+}
 
 // Every display line as (file line, first character, piece, line end), from --lines.
-std::vector<std::tuple<int, int, int, int>> Breaks(const QByteArray& lines, const std::vector<std::string>& held, TBvEncoding::Kind kind)
+std::vector<std::tuple<int, int, int, int>> Breaks(const QByteArray& lines, const std::vector<std::string>& held,
+                                                   TBvEncoding::Kind kind)
 {
     std::vector<std::tuple<int, int, int, int>> out;
     std::istringstream in(lines.toStdString());
@@ -79,14 +83,17 @@ TEST(RenderEncodings, OneTextBreaksAndPaintsAlikeInEveryEncoding)
                 ASSERT_EQ(r.status, 0) << charset::Key(c);
                 const auto got = Breaks(r.out, heldLines(c), kind);
                 if (c == TCharset::Cp932 && !named) want[k] = got;
-                EXPECT_EQ(got, want[k]) << charset::Key(c) << " width " << width.toStdString() << (named ? " named" : "");
+                EXPECT_EQ(got, want[k]) << charset::Key(c) << " width " << width.toStdString()
+                                        << (named ? " named" : "");
             }
             ++k;
         }
         int s = 0;
         for (const QString& size : {QStringLiteral("200x300"), QStringLiteral("522x394")}) {
             const QString png = dir.filePath(QStringLiteral("%1-%2.png").arg(charset::Key(c)).arg(size));
-            ASSERT_EQ(Render({QStringLiteral("--size"), size, QStringLiteral("--top"), QStringLiteral("3"), file, png}).status, 0);
+            ASSERT_EQ(Render({QStringLiteral("--size"), size, QStringLiteral("--top"), QStringLiteral("3"), file, png})
+                          .status,
+                      0);
             const QImage img(png);
             ASSERT_FALSE(img.isNull());
             if (c == TCharset::Cp932) wantPixels.push_back(img);
@@ -99,8 +106,8 @@ TEST(RenderEncodings, OneTextBreaksAndPaintsAlikeInEveryEncoding)
 TEST(RenderEncodings, AnUnknownEncodingNameIsRefused)
 {
     QProcess p;
-    p.start(QStringLiteral(TAVUKO_RENDER), {QStringLiteral("--lines"), QStringLiteral("--encoding"), QStringLiteral("latin-1"),
-                                           QStringLiteral(TAVUKO_RENDER)});
+    p.start(QStringLiteral(TAVUKO_RENDER), {QStringLiteral("--lines"), QStringLiteral("--encoding"),
+                                            QStringLiteral("latin-1"), QStringLiteral(TAVUKO_RENDER)});
     p.waitForFinished(60000);
     EXPECT_EQ(p.exitCode(), 2);
     EXPECT_TRUE(p.readAllStandardError().contains("bad value for --encoding"));
