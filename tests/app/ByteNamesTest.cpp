@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <fstream>
@@ -20,6 +19,7 @@
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
+#include "support/MainFormFixture.h"
 #include "support/WhenModal.h"
 
 namespace {
@@ -41,7 +41,8 @@ void TypeByInputMethod(QWidget* w, const QString& text)
     QApplication::sendEvent(w, &commit);
 }
 
-class ByteNamesTest : public ::testing::Test {
+// The folder of those names; the window is made only by the dialog's tests.
+class ByteNamesTest : public TFormFixture {
 protected:
     void SetUp() override
     {
@@ -58,6 +59,7 @@ protected:
     }
     void TearDown() override
     {
+        TFormFixture::TearDown();
         // QTemporaryDir cannot remove what Qt cannot list.
         for (const std::string& n : {kAi, kTest, kMemo, kHidden, kPipe, kNew}) unlink((d + n).c_str());
         rmdir((d + kFolder).c_str());
@@ -69,7 +71,6 @@ protected:
         return names;
     }
 
-    QTemporaryDir dir;
     std::string d;
 };
 
@@ -125,9 +126,7 @@ protected:
     void SetUp() override
     {
         ByteNamesTest::SetUp();
-        form = std::make_unique<TForm1>();
-        form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                                QMessageBox::StandardButton) { return QMessageBox::Ok; };
+        MakeForm();
         form->show();
         dialog = form->OpenDialog1();
         dialog->setDirectory(dir.path());
@@ -135,11 +134,6 @@ protected:
         dialog->selectNameFilter(dialog->nameFilters().front());
         list = dialog->ByteNameList();
         ASSERT_NE(list, nullptr);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ByteNamesTest::TearDown();
     }
     // Runs the Open command; act works the dialog once it is up, then it is closed if still open.
     void Open(std::function<void()> act)
@@ -171,12 +165,7 @@ protected:
             list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
         return found.isEmpty() ? QPoint(-1, -1) : RowAt(list, found.front());
     }
-    std::string FirstLine() const
-    {
-        return form->BigView1->GetCountOrg() ? form->BigView1->GetOrg(0).str() : std::string();
-    }
 
-    std::unique_ptr<TForm1> form;
     TOpenDialog* dialog = nullptr;
     QListView* list = nullptr;
 };

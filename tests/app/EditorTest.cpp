@@ -4,7 +4,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QTemporaryDir>
 #include <climits>
 #include <fstream>
 #include <ostream>
@@ -17,7 +16,7 @@
 #include "settings/Settings.h"
 #include "support/EditorArgs.h"
 #include "support/FakeEditor.h"
-#include "support/TestFiles.h"
+#include "support/MainFormFixture.h"
 
 namespace {
 
@@ -84,22 +83,11 @@ TEST(EditorParams, TheFileNameReachesTheEditorAsOneArgumentWhateverItHolds)
         EXPECT_TRUE(FileNameArrivesAsOneArgument(name)) << name;
 }
 
-struct Message {
-    QString text, caption;
-    QMessageBox::Icon icon;
-};
-
-class EditorCommandTest : public ::testing::Test {
+class EditorCommandTest : public TFormFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TForm1>();
-        form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages.push_back({text, caption, icon});
-            return QMessageBox::Ok;
-        };
+        ASSERT_NO_FATAL_FAILURE(TFormFixture::SetUp());
         form->StartProgramFn = [this](const std::string& program, const Args& args) {
             started.push_back({program, args});
             return startSucceeds;
@@ -107,14 +95,10 @@ protected:
     }
     void TearDown() override
     {
-        form.reset();
+        TFormFixture::TearDown();
         qunsetenv("TAVUKO_FAKE_EDITOR_RECORD");
     }
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<TForm1> form;
-    std::vector<Message> messages;
     std::vector<std::pair<std::string, Args>> started;
     bool startSucceeds = true;
 };

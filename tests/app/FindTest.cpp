@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -18,7 +17,7 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "dialogs/FindDlg.h"
-#include "support/TestFiles.h"
+#include "support/MainFormFixture.h"
 #include "support/ViewPixels.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -34,20 +33,18 @@ void Type(QWidget* w, const QString& text)
     }
 }
 
-class FindTest : public ::testing::Test {
+class FindTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TForm1>();
-        view = form->BigView1;
+        view = MakeForm();
         dlg = new TFindDlg(form.get(), view);
         form->SetFindDlg(dlg);
         dlg->BeepFn = [this] { ++beeps; };
         form->show();
         Activate();
     }
-    void TearDown() override { form.reset(); }
     void Activate()
     {
         QApplication::setActiveWindow(form.get());
@@ -55,7 +52,6 @@ protected:
         view->setFocus();
     }
 
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QByteArray& bytes, const QString& name = QStringLiteral("a.txt"))
     {
         form->OpenFile(Write(name, bytes), true);
@@ -87,8 +83,6 @@ protected:
     void ShiftF3() { QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier); }
     int Top() const { return view->ViewLineStart(); }
 
-    QTemporaryDir dir;
-    std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
     TFindDlg* dlg = nullptr;  // the form's child
     int beeps = 0;

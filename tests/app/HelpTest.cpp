@@ -30,6 +30,7 @@
 #include "bigview/Bigview.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/SettingDlg.h"
+#include "support/MainFormFixture.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -148,29 +149,27 @@ QString AsWritten(QString caption)
     return caption;
 }
 
-class HelpFormTest : public ::testing::Test {
+class HelpFormTest : public TFormFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TForm1>();
-        form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages << (caption + QLatin1Char('|') + text + QLatin1Char('|') + QString::number(icon));
-            return QMessageBox::Ok;
-        };
+        ASSERT_NO_FATAL_FAILURE(TFormFixture::SetUp());
         // An installed layout: nothing beside the program, the files in share/tavuko/.
         bin = dir.filePath(QStringLiteral("usr/bin"));
         share = dir.filePath(QStringLiteral("usr/share/tavuko"));
         ASSERT_TRUE(QDir().mkpath(bin) && QDir().mkpath(share));
         form->ProgramDir = bin;
     }
-    void TearDown() override { form.reset(); }
+    // The messages shown, each as its caption, text and icon.
+    QStringList Said() const
+    {
+        QStringList said;
+        for (const ShownMessage& m : messages)
+            said << (m.caption + QLatin1Char('|') + m.text + QLatin1Char('|') + QString::number(m.icon));
+        return said;
+    }
 
-    QTemporaryDir dir;
     QString bin, share;
-    std::unique_ptr<TForm1> form;
-    QStringList messages;
 };
 
 // The help file as Qt reads it.
@@ -257,7 +256,7 @@ TEST_F(HelpFormTest, F1OpensTheInstalledHelpAtItsContentsEachTime)
     EXPECT_EQ(form->HelpWindow1, help);
     EXPECT_EQ(help->Browser->source().fragment(), QStringLiteral("contents"));
     EXPECT_LT(help->Browser->verticalScrollBar()->value(), atKeys);
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.empty());
 
     // The help window goes with the main window.
     QPointer<THelpWindow> alive(help);
@@ -302,7 +301,7 @@ TEST_F(HelpFormTest, TheReadmeIsOpenedByTheDesktopOrItsFailureSaid)
         if (!asked.isEmpty()) {
             EXPECT_EQ(asked, QList<QUrl>{QUrl::fromLocalFile(path)});
         }
-        EXPECT_EQ(messages, c.failed ? QStringList{failure} : QStringList{}) << c.where;
+        EXPECT_EQ(Said(), c.failed ? QStringList{failure} : QStringList{}) << c.where;
     }
 }
 

@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyleHints>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QLineEdit>
@@ -28,11 +27,11 @@
 #include "dialogs/FindDlg.h"
 #include "platform/DdeConversation.h"
 #include "support/KeyInput.h"
-#include "support/TestFiles.h"
+#include "support/MainFormFixture.h"
 
 namespace {
 
-class KeysTest : public ::testing::Test {
+class KeysTest : public TFormFixture {
 protected:
     void SetUp() override
     {
@@ -40,27 +39,19 @@ protected:
         // The user's store of this test only.
         oldConfig = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
-        form = std::make_unique<TForm1>();
-        view = form->BigView1;
-        form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages << text;
-            return QMessageBox::Ok;
-        };
+        view = MakeForm();
         form->Settings.EditorName = QStringLiteral("editor");
         form->StartProgramFn = [this](const std::string& program, const std::vector<std::string>&) {
             started.push_back(program);
             return true;
         };
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ASSERT_NO_FATAL_FAILURE(ShowActive());
         ASSERT_EQ(QApplication::focusWidget(), view);
         ASSERT_EQ(view->ViewLines(), 30);  // the design client area: 394 / 13 px rows
     }
     void TearDown() override
     {
-        form.reset();
+        TFormFixture::TearDown();
         qputenv("XDG_CONFIG_HOME", oldConfig);
     }
 
@@ -71,10 +62,7 @@ protected:
         for (int i = 0; i < count; ++i) bytes += "line " + QByteArray::number(i) + "\r\n";
         return Write(name, bytes);
     }
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
-    void Open(const std::string& name) { form->OpenFile(name, true); }
     int Top() const { return view->ViewLineStart(); }
-    std::string FirstLine() const { return view->GetCountOrg() ? view->GetOrg(0).str() : std::string(); }
 
     // A wheel turn over a widget of the window; returns whether it was marked handled.
     bool Wheel(QWidget* over, int delta)
@@ -87,11 +75,8 @@ protected:
         return e.isAccepted();
     }
 
-    QTemporaryDir dir;
     QByteArray oldConfig;
-    std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
-    QStringList messages;              // the message boxes' texts
     std::vector<std::string> started;  // the programs started (the editor)
 };
 
@@ -290,7 +275,7 @@ TEST_F(KeysTest, EscapeAndQExitEnterClosesOnlyWithExitEnterKey)
     }
     EXPECT_EQ(started.size(), 4u);
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(messages.empty());
     const std::string name = Lines(50);
     for (const Case& c : cases) {
         Open(name);
@@ -485,7 +470,7 @@ TEST_F(KeysTest, WhileLinkedPagingPastAnEndAndTheStepKeysStepTheMailClient)
     // Shift with the ろ key unlinks (and says so).
     PressKey(Qt::Key_Underscore, Qt::ShiftModifier, AB11);
     EXPECT_FALSE(form->MailLinked());
-    EXPECT_EQ(messages, QStringList({QStringLiteral("電信八号とのリンクを切り離しました。")}));
+    EXPECT_EQ(Texts(), QStringList({QStringLiteral("電信八号とのリンクを切り離しました。")}));
     sent->clear();
     PressKey(Qt::Key_PageDown);
     EXPECT_TRUE(sent->empty());
@@ -739,8 +724,8 @@ TEST_F(HistoryKeysTest, BackToADeletedFileSaysSoAndStaysWhereItWas)
     ASSERT_TRUE(QFile::remove(QFile::decodeName(QByteArray::fromStdString(a))));
     messages.clear();
     form->Back1->trigger();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("ファイルが見つかりません。")));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("ファイルが見つかりません。")));
     EXPECT_EQ(FirstLine(), "b.txt");
     EXPECT_EQ(form->windowTitle(), QFile::decodeName(QByteArray::fromStdString(b)) + " - Tavuko");
     EXPECT_EQ(Checked(), 0);

@@ -14,7 +14,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -25,8 +24,8 @@
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
 #include "platform/FileRead.h"
+#include "support/MainFormFixture.h"
 #include "support/RunEventsUntil.h"
-#include "support/TestFiles.h"
 
 namespace {
 
@@ -45,26 +44,19 @@ public:
 
 QString OpenLine(const QString& path) { return QStringLiteral("[Open(\"%1\")]").arg(path); }
 
-class OpenRequestDesktopTest : public ::testing::Test {
+class OpenRequestDesktopTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        view = new TRecordingView;
-        form = std::make_unique<TForm1>(view);
-        form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages.push_back(text);
-            if (duringMessage) duringMessage();
-            return QMessageBox::Ok;
-        };
+        view = MakeForm<TRecordingView>();
         form->show();
         ASSERT_TRUE(form->ServeOpenRequests(service.toStdString()));
         ASSERT_TRUE(sender.isConnected());
     }
     void TearDown() override
     {
-        form.reset();
+        TFormFixture::TearDown();
         QDBusConnection::disconnectFromBus(QStringLiteral("sender"));
     }
     QDBusPendingCall Send(const QString& request)
@@ -74,17 +66,12 @@ protected:
         m << request;
         return sender.asyncCall(m, 60000);
     }
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
 
-    QTemporaryDir dir;
     // A service of this test alone, so that no other program's requests come here.
     const QString service = QStringLiteral("/bin/tavukotest%1.bin").arg(::getpid());
     const QString busName = QStringLiteral("dde.tavukotest%1").arg(::getpid());
     QDBusConnection sender = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("sender"));
     TRecordingView* view = nullptr;
-    std::unique_ptr<TForm1> form;
-    std::vector<QString> messages;
-    std::function<void()> duringMessage;
 };
 
 TEST_F(OpenRequestDesktopTest, AThousandRequestsOpenEveryFileInOrderAndTheWindowStaysResponsive)
@@ -135,7 +122,7 @@ TEST_F(OpenRequestDesktopTest, ARequestWaitsWhileAnotherIsBeingHandledAndIsAnswe
     };
     QDBusPendingCall secondCall = Send(QString());
     std::vector<std::string> loadsDuringMessage;
-    duringMessage = [&] {
+    whileShown = [&](const ShownMessage&) {
         secondCall = Send(OpenLine(QFile::decodeName(second.c_str())));
         QElapsedTimer t;
         t.start();
@@ -189,21 +176,13 @@ private:
     QProcess p;
 };
 
-class MailLinkDesktopTest : public ::testing::Test {
+class MailLinkDesktopTest : public TFormFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TForm1>();
-        form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages.push_back(text);
-            return QMessageBox::Ok;
-        };
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        ASSERT_NO_FATAL_FAILURE(TFormFixture::SetUp());
+        ASSERT_NO_FATAL_FAILURE(ShowExposed());
     }
-    void TearDown() override { form.reset(); }
     // What the stand-in received, once everything this process sent before has arrived: a call
     // on the same connection waits for its answer, and the bus keeps one sender's order.
     QStringList Received()
@@ -232,10 +211,7 @@ protected:
         form->OpenFile(QFile::encodeName(name).toStdString(), true);
     }
 
-    QTemporaryDir dir;
     const QString record = dir.filePath(QStringLiteral("record"));
-    std::unique_ptr<TForm1> form;
-    std::vector<QString> messages;
 };
 
 const QString NotRunning = QStringLiteral("電信八号が起動していません。");
@@ -245,7 +221,7 @@ const QString Unlinked = QStringLiteral("電信八号とのリンクを切り離
 TEST_F(MailLinkDesktopTest, WithoutTheMailClientsWindowTheLinkIsRefused)
 {
     form->Den8LinkP1->trigger();
-    EXPECT_EQ(messages, std::vector<QString>{NotRunning});
+    EXPECT_EQ(Texts(), QStringList{NotRunning});
     EXPECT_FALSE(form->Den8LinkP1->isChecked());
     // A window of another title, or of another class, is not the mail client's.
     for (const QStringList& options : {QStringList{"--title", "電信八号 2"}, QStringList{"--class", "den8:main"}}) {
@@ -253,7 +229,7 @@ TEST_F(MailLinkDesktopTest, WithoutTheMailClientsWindowTheLinkIsRefused)
         TStandIn other(record, options);
         ASSERT_TRUE(other.ready);
         form->Den8LinkP1->trigger();
-        EXPECT_EQ(messages, std::vector<QString>{NotRunning}) << options.join(' ').toStdString();
+        EXPECT_EQ(Texts(), QStringList{NotRunning}) << options.join(' ').toStdString();
         EXPECT_FALSE(form->MailLinked());
     }
     // Its window without its service: the conversation does not open, and nothing is said.
@@ -279,7 +255,7 @@ TEST_F(MailLinkDesktopTest, LinkedStepsReachTheMailClientOncePerCommand)
     EXPECT_TRUE(Received().isEmpty());
 
     form->Den8LinkP1->trigger();
-    EXPECT_EQ(messages, std::vector<QString>{Linked});
+    EXPECT_EQ(Texts(), QStringList{Linked});
     EXPECT_TRUE(form->Den8LinkP1->isChecked());
     form->SendMailNext();
     form->SendMailNext();
@@ -290,7 +266,7 @@ TEST_F(MailLinkDesktopTest, LinkedStepsReachTheMailClientOncePerCommand)
 
     messages.clear();
     form->Den8LinkP1->trigger();
-    EXPECT_EQ(messages, std::vector<QString>{Unlinked});
+    EXPECT_EQ(Texts(), QStringList{Unlinked});
     EXPECT_FALSE(form->Den8LinkP1->isChecked());
     form->SendMailNext();
     EXPECT_TRUE(Received().isEmpty());
@@ -311,10 +287,10 @@ TEST_F(MailLinkDesktopTest, AMailClientThatWentAwayMakesTheStepsFailSilently)
     form->SendMailNext();
     EXPECT_TRUE(Received().isEmpty());
     EXPECT_TRUE(form->MailLinked());
-    EXPECT_EQ(messages, std::vector<QString>{Linked});
+    EXPECT_EQ(Texts(), QStringList{Linked});
     // The next toggle cuts the dead link and says so.
     form->ToggleMailLink();
-    EXPECT_EQ(messages, (std::vector<QString>{Linked, Unlinked}));
+    EXPECT_EQ(Texts(), (QStringList{Linked, Unlinked}));
     EXPECT_FALSE(form->MailLinked());
 }
 

@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QProgressBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -24,6 +23,7 @@
 #include "app/LoadProgress.h"
 #include "app/MainForm.h"
 #include "bigview/Bigview.h"
+#include "support/MainFormFixture.h"
 #include "support/ReadSeam.h"
 #include "support/RunEventsUntil.h"
 #include "support/TestFiles.h"
@@ -58,29 +58,22 @@ struct Seen {
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
-class LoadingTest : public ::testing::Test {
+class LoadingTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
         syncBelow = TBigView::SyncLoadBelow;
         TBigView::SyncLoadBelow = 0;  // every file loads off the thread
-        form = std::make_unique<TForm1>();
-        view = form->BigView1;
-        form->MessageBoxFn = [this](const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons, QMessageBox::StandardButton) {
-            messages.push_back(text);
-            return QMessageBox::Ok;
-        };
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+        view = MakeForm();
+        ASSERT_NO_FATAL_FAILURE(ShowExposed());
         gCalls = 0;
     }
     void TearDown() override
     {
         gOnRead = nullptr;
         gFailFrom = 0;
-        form.reset();
+        TFormFixture::TearDown();
         TBigView::SyncLoadBelow = syncBelow;
     }
     // lines lines of 1 KiB (less the line end), each beginning with fill.
@@ -117,10 +110,7 @@ protected:
     }
 
     uint64_t syncBelow = 0;
-    QTemporaryDir dir;
-    std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
-    std::vector<QString> messages;
 };
 
 }  // namespace
@@ -287,6 +277,7 @@ TEST_F(LoadingTest, AReadErrorPartWayIsReportedWithTheBytesReadAndTheFileBeforeS
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(view->GetCountOrg(), 10);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].contains(QFile::decodeName(QByteArray::fromStdString(b)))) << messages[0].toStdString();
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("30,720 バイト"))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].text.contains(QFile::decodeName(QByteArray::fromStdString(b))))
+        << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains(QStringLiteral("30,720 バイト"))) << messages[0].text.toStdString();
 }

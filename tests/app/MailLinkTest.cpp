@@ -10,6 +10,7 @@
 #include "app/MailLink.h"
 #include "app/MainForm.h"
 #include "platform/DdeConversation.h"
+#include "support/MainFormFixture.h"
 
 namespace {
 
@@ -94,24 +95,17 @@ TEST(MailLink, NoWindowOrNoConversationLeavesItUnlinked)
     EXPECT_EQ(p.conv->calls, (std::vector<std::string>{"open", "open", "close"}));
 }
 
-struct Message {
-    QString text, caption;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    bool checkedThen;
+// The window, and a played link that outlives it.
+class MailLinkCommand : public TFormFixture {
+protected:
+    Played p;
 };
 
-TEST(MailLinkCommand, TogglingShowsItsThreeMessagesAndTheCheckMarkFollowsTheLink)
+TEST_F(MailLinkCommand, TogglingShowsItsThreeMessagesAndTheCheckMarkFollowsTheLink)
 {
-    Played p;
-    TForm1 form;
-    form.MailLink = p.Link();
-    std::vector<Message> messages;
-    form.MessageBoxFn = [&](const QString& text, const QString& caption, QMessageBox::Icon icon,
-                            QMessageBox::StandardButtons buttons, QMessageBox::StandardButton) {
-        messages.push_back({text, caption, icon, buttons, form.Den8LinkP1->isChecked()});
-        return QMessageBox::Ok;
-    };
+    form->MailLink = p.Link();
+    std::vector<bool> checkedThen;  // the check mark while each message is up
+    whileShown = [&](const ShownMessage&) { checkedThen.push_back(form->Den8LinkP1->isChecked()); };
     const QString caption = QStringLiteral("電信八号とリンク");
     struct Step {
         bool windowThere, opens;
@@ -127,11 +121,12 @@ TEST(MailLinkCommand, TogglingShowsItsThreeMessagesAndTheCheckMarkFollowsTheLink
     };
     for (const Step& s : steps) {
         messages.clear();
+        checkedThen.clear();
         p.windowThere = s.windowThere;
         p.conv->opens = s.opens;
-        form.Den8LinkP1->trigger();  // as the menu does, which flips a checkable item's mark
-        EXPECT_EQ(form.MailLinked(), s.linked) << s.message.toStdString();
-        EXPECT_EQ(form.Den8LinkP1->isChecked(), s.linked) << s.message.toStdString();
+        form->Den8LinkP1->trigger();  // as the menu does, which flips a checkable item's mark
+        EXPECT_EQ(form->MailLinked(), s.linked) << s.message.toStdString();
+        EXPECT_EQ(form->Den8LinkP1->isChecked(), s.linked) << s.message.toStdString();
         if (s.message.isEmpty()) {
             EXPECT_TRUE(messages.empty());
             continue;
@@ -141,43 +136,28 @@ TEST(MailLinkCommand, TogglingShowsItsThreeMessagesAndTheCheckMarkFollowsTheLink
         EXPECT_EQ(messages[0].caption, caption);
         EXPECT_EQ(messages[0].icon, s.icon);
         EXPECT_EQ(messages[0].buttons, QMessageBox::Ok);
-        EXPECT_EQ(messages[0].checkedThen, s.linked);
+        EXPECT_EQ(checkedThen, std::vector<bool>{s.linked});
     }
 }
 
-TEST(MailLinkCommand, ClosingTheWindowClosesTheLinkWithoutAWord)
+TEST_F(MailLinkCommand, ClosingTheWindowClosesTheLinkWithoutAWord)
 {
-    Played p;
-    TForm1 form;
-    form.MailLink = p.Link();
-    int shown = 0;
-    form.MessageBoxFn = [&](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                            QMessageBox::StandardButton) {
-        ++shown;
-        return QMessageBox::Ok;
-    };
-    form.show();
-    form.ToggleMailLink();
-    ASSERT_TRUE(form.MailLinked());
-    form.close();
-    EXPECT_FALSE(form.MailLinked());
+    form->MailLink = p.Link();
+    form->show();
+    form->ToggleMailLink();
+    ASSERT_TRUE(form->MailLinked());
+    form->close();
+    EXPECT_FALSE(form->MailLinked());
     EXPECT_EQ(p.conv->calls, (std::vector<std::string>{"open", "close"}));
-    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(messages.size(), 1u);
 }
 
-TEST(MailLinkCommand, WithoutAnX11DisplayNoMailClientIsFound)
+TEST_F(MailLinkCommand, WithoutAnX11DisplayNoMailClientIsFound)
 {
     // The tests' offscreen platform is not X11, whatever DISPLAY says.
-    TForm1 form;
-    std::vector<QString> texts;
-    form.MessageBoxFn = [&](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                            QMessageBox::StandardButton) {
-        texts.push_back(text);
-        return QMessageBox::Ok;
-    };
-    form.ToggleMailLink();
-    EXPECT_EQ(texts, std::vector<QString>{QStringLiteral("電信八号が起動していません。")});
-    EXPECT_FALSE(form.MailLinked());
+    form->ToggleMailLink();
+    EXPECT_EQ(Texts(), QStringList{QStringLiteral("電信八号が起動していません。")});
+    EXPECT_FALSE(form->MailLinked());
 }
 
 }  // namespace

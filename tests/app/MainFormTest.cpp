@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -26,7 +25,7 @@
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
 #include "platform/FileRead.h"
-#include "support/TestFiles.h"
+#include "support/MainFormFixture.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -59,38 +58,18 @@ public:
     }
 };
 
-struct Message {
-    QString text, caption;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-};
-
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        view = new TRecordingView;
-        form = std::make_unique<TForm1>(view);
-        form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton) {
-            messages.push_back({text, caption, icon, buttons});
-            return QMessageBox::Ok;
-        };
+        view = MakeForm<TRecordingView>();
         view->Calls.clear();
     }
-    void TearDown() override { form.reset(); }
 
-    // Writes bytes to a file in the test's directory and returns its full name.
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
-    void Open(const std::string& name) { form->OpenFile(name, true); }
-    std::string FirstLine() const { return view->GetCountOrg() ? view->GetOrg(0).str() : std::string(); }
     QString Caption() const { return form->windowTitle(); }
 
-    QTemporaryDir dir;
     TRecordingView* view = nullptr;
-    std::unique_ptr<TForm1> form;
-    std::vector<Message> messages;
 };
 
 TEST_F(MainFormTest, CaptionIsTavukoOrTheFileNameFollowedByTavuko)
@@ -196,13 +175,10 @@ TEST_F(MainFormTest, ARequestArrivingWhileAFailedLoadIsReportedWaitsForItsRecove
         view->NoMemory = true;
         if (!whileTheMessageIsUp) view->DuringLoad = arrives;
         // The message runs an event loop of its own while it is up, as a modal box does.
-        form->MessageBoxFn = [&](const QString& text, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                                 QMessageBox::StandardButton) {
-            messages.push_back({text, {}, {}, {}});
+        whileShown = [&](const ShownMessage&) {
             if (whileTheMessageIsUp) arrives();
             QTest::qWait(50);
             EXPECT_EQ(view->Calls, std::vector<std::string>({"Load " + a})) << "nothing opens under the message";
-            return QMessageBox::Ok;
         };
         Open(a);
         ASSERT_EQ(messages.size(), 1u);
@@ -214,6 +190,7 @@ TEST_F(MainFormTest, ARequestArrivingWhileAFailedLoadIsReportedWaitsForItsRecove
         EXPECT_EQ(form->History.Entries(), std::vector<std::string>({b}));
         messages.clear();
         TearDown();
+        whileShown = nullptr;
     }
 }
 

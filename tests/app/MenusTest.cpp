@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <ostream>
@@ -21,7 +20,7 @@
 #include "bigview/Bigview.h"
 #include "dialogs/SettingDlg.h"
 #include "support/WhenModal.h"
-#include "support/TestFiles.h"
+#include "support/MainFormFixture.h"
 
 void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -124,26 +123,19 @@ QKeySequence AccessKey(const QString& caption)
     return QKeySequence(QStringLiteral("Alt+") + caption.at(amp + 1).toUpper());
 }
 
-class MenusTest : public ::testing::Test {
+class MenusTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        form = std::make_unique<TForm1>();
+        view = MakeForm();
         form->UserStoreFile = dir.filePath(QStringLiteral("user.reg"));
-        view = form->BigView1;
-        form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                                QMessageBox::StandardButton) { return QMessageBox::Ok; };
     }
-    void TearDown() override { form.reset(); }
     void Show()
     {
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        ShowActive();
         view->setFocus();
     }
-    std::string Write(const QString& name, const QByteArray& bytes) { return WriteTestFile(dir, name, bytes); }
     void Open(const QString& name, const QByteArray& bytes) { form->OpenFile(Write(name, bytes), true); }
     // A right click in the view; the context menu it opens, closed again by Escape.
     struct Popup {
@@ -172,8 +164,6 @@ protected:
         return p;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
 };
 

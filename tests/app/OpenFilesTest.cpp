@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QElapsedTimer>
@@ -22,33 +21,29 @@
 #include "app/MainForm.h"
 #include "app/OpenDialog.h"
 #include "bigview/Bigview.h"
+#include "support/MainFormFixture.h"
 
 namespace {
 
 const std::string kSjisName("\x83\x65\x83\x58\x83\x67.txt");  // "テスト.txt" in Shift-JIS
 
-class OpenFilesTest : public ::testing::Test {
+class OpenFilesTest : public TFormFixture {
 protected:
     void SetUp() override
     {
-        form = std::make_unique<TForm1>();
-        form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                                QMessageBox::StandardButton) { return QMessageBox::Ok; };
+        MakeForm();
         dirBytes = QFile::encodeName(dir.path()).toStdString();
     }
     void TearDown() override
     {
         unlink((dirBytes + "/" + kSjisName).c_str());  // QTemporaryDir cannot name it
-        form.reset();
+        TFormFixture::TearDown();
     }
+    // Names here are the file system's bytes, which need not be UTF-8.
     std::string Write(const std::string& name, const std::string& bytes)
     {
         std::ofstream(dirBytes + "/" + name, std::ios::binary) << bytes;
         return dirBytes + "/" + name;
-    }
-    std::string FirstLine() const
-    {
-        return form->BigView1->GetCountOrg() ? form->BigView1->GetOrg(0).str() : std::string();
     }
     // The names the dialog's list shows now.
     QStringList Listed(QFileDialog* d)
@@ -80,9 +75,7 @@ protected:
         timer->start(10);
     }
 
-    QTemporaryDir dir;
     std::string dirBytes;
-    std::unique_ptr<TForm1> form;
 };
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "bigview/Bigview.h"
 #include "dialogs/GoToLineDlg.h"
 #include "support/KeyInput.h"
+#include "support/MainFormFixture.h"
 #include "support/TestFiles.h"
 #include "support/WhenModal.h"
 
@@ -29,7 +29,7 @@ void PrintTo(const TPlace& p, std::ostream* os) { *os << "line " << p.line << " 
 
 namespace {
 
-class PlaceTest : public ::testing::Test {
+class PlaceTest : public TFormFixture {
 protected:
     void SetUp() override
     {
@@ -40,18 +40,13 @@ protected:
     }
     void TearDown() override
     {
-        form.reset();
+        TFormFixture::TearDown();
         qputenv("XDG_CONFIG_HOME", oldConfig);
     }
     void Make()
     {
-        form = std::make_unique<TForm1>();
-        view = form->BigView1;
-        form->MessageBoxFn = [](const QString&, const QString&, QMessageBox::Icon, QMessageBox::StandardButtons,
-                                QMessageBox::StandardButton) { return QMessageBox::Ok; };
-        form->show();
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        view = MakeForm();
+        ShowActive();
     }
 
     // count lines "name n", every seventh long enough to wrap into three display lines.
@@ -65,12 +60,9 @@ protected:
         }
         return WriteTestFile(dir, name, bytes);
     }
-    void Open(const std::string& name) { form->OpenFile(name, true); }
     TPlace Place() const { return PlaceOfTop(*view); }
 
-    QTemporaryDir dir;
     QByteArray oldConfig;
-    std::unique_ptr<TForm1> form;
     TBigView* view = nullptr;
 };
 

@@ -14,7 +14,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
@@ -23,6 +22,7 @@
 #include "dialogs/AboutBox.h"
 #include "dialogs/SettingDlg.h"
 #include "platform/UserStore.h"
+#include "support/MainFormFixture.h"
 #include "support/WhenModal.h"
 
 namespace {
@@ -41,28 +41,14 @@ public:
     }
 };
 
-struct Message {
-    QString text, caption;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton;
-};
-
-class SettingsFormTest : public ::testing::Test {
+class SettingsFormTest : public TFormFixture {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        view = new TFontNotingView;
-        form = std::make_unique<TForm1>(view);
+        view = MakeForm<TFontNotingView>();
         form->UserStoreFile = store;
-        form->MessageBoxFn = [this](const QString& text, const QString& caption, QMessageBox::Icon icon,
-                                    QMessageBox::StandardButtons buttons, QMessageBox::StandardButton def) {
-            messages.push_back({text, caption, icon, buttons, def});
-            return buttons & QMessageBox::Yes ? answer : QMessageBox::Ok;
-        };
     }
-    void TearDown() override { form.reset(); }
     void Put(const QByteArray& bytes, const QString& name = {})
     {
         QFile f(name.isEmpty() ? store : name);
@@ -74,12 +60,6 @@ protected:
         QFile f(store);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    void ShowActive()
-    {
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
     int32_t Stored(const char* name)
     {
         platform::TRegistry reg(store);
@@ -89,12 +69,8 @@ protected:
         return v;
     }
 
-    QTemporaryDir dir;
     QString store = dir.filePath(QStringLiteral("user.reg"));
     TFontNotingView* view = nullptr;
-    std::unique_ptr<TForm1> form;
-    std::vector<Message> messages;
-    QMessageBox::StandardButton answer = QMessageBox::Yes;
 };
 
 TEST_F(SettingsFormTest, AFirstRunStartsWithTheDefaultsAndClosingWritesAllSeventeenValues)
