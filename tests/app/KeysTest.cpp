@@ -36,9 +36,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        // The user's store of this test only.
-        oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+        UseOwnConfig();
         view = MakeForm();
         form->Settings.EditorName = QStringLiteral("editor");
         form->StartProgramFn = [this](const std::string& program, const std::vector<std::string>&) {
@@ -49,12 +47,6 @@ protected:
         ASSERT_EQ(QApplication::focusWidget(), view);
         ASSERT_EQ(view->ViewLines(), 30);  // the design client area: 394 / 13 px rows
     }
-    void TearDown() override
-    {
-        TFormFixture::TearDown();
-        qputenv("XDG_CONFIG_HOME", oldConfig);
-    }
-
     // A file of count short lines "line 0" ... in the test's directory, opened as a user does.
     std::string Lines(int count, const QString& name = QStringLiteral("lines.txt"))
     {
@@ -75,7 +67,6 @@ protected:
         return e.isAccepted();
     }
 
-    QByteArray oldConfig;
     TBigView* view = nullptr;
     std::vector<std::string> started;  // the programs started (the editor)
 };

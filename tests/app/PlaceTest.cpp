@@ -34,14 +34,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        oldConfig = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+        UseOwnConfig();
         Make();
-    }
-    void TearDown() override
-    {
-        TFormFixture::TearDown();
-        qputenv("XDG_CONFIG_HOME", oldConfig);
     }
     void Make()
     {
@@ -62,7 +56,6 @@ protected:
     }
     TPlace Place() const { return PlaceOfTop(*view); }
 
-    QByteArray oldConfig;
     TBigView* view = nullptr;
 };
 

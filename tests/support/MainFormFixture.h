@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,19 @@ protected:
         ASSERT_TRUE(dir.isValid());
         MakeForm();
     }
-    // The window goes before the folder, the view and whatever else of the test it uses.
-    void TearDown() override { form.reset(); }
+    // The window goes before the folder, the view and whatever else of the test it uses; then
+    // the user's store is the one it was.
+    void TearDown() override
+    {
+        form.reset();
+        if (oldConfig) qputenv("XDG_CONFIG_HOME", *oldConfig);
+    }
+    // The user's store of this test only, for windows made from now on.
+    void UseOwnConfig()
+    {
+        oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+    }
 
     // Makes the window (again) with a view of the given kind, which the window owns, and
     // returns the view.
@@ -89,4 +102,7 @@ protected:
     // Runs while a message is up, after it is recorded: a test works inside the box here, as a
     // user can while a modal box runs its own event loop.
     std::function<void(const ShownMessage&)> whileShown;
+
+private:
+    std::optional<QByteArray> oldConfig;
 };
